@@ -1,0 +1,42 @@
+#pragma once
+// The one door through which the installation engine and the database upgrade reach the
+// user: message dialogs, the copy animation, the pages and the window itself. The wizard
+// window implements it; tests use a scripted implementation that records every call.
+#include <string>
+
+namespace qel {
+
+enum class TipoMensagem { Aviso, Erro, Informacao, Confirmacao, Simples };
+enum class BotoesMensagem { Ok, SimNao };
+// Cancelar: the dialog was closed from its title bar instead of by a button.
+enum class RespostaMensagem { Ok, Sim, Nao, Cancelar };
+// The three pages of the wizard, in their order: tbsInicio, tbsDiretorio, tbsInstala.
+enum class Pagina { Inicio, Diretorio, Instala };
+
+class UiPort {
+public:
+    virtual ~UiPort() = default;
+
+    // A modal message dialog; returns the button pressed.
+    virtual RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
+                                            BotoesMensagem botoes) = 0;
+    // Starts and shows (true) or stops and hides (false) the copy animation; a failure to
+    // open the clip is thrown.
+    virtual void MostraAnimacao(bool ligada) = 0;
+    virtual void MostraPagina(Pagina pagina) = 0;
+    virtual Pagina PaginaAtual() const = 0;
+    // Makes the busy label of page 3 visible.
+    virtual void MostraAguarde() = 0;
+    virtual void Repinta() = 0;
+    // Handles all pending window messages once, then returns.
+    virtual void ProcessaMensagens() = 0;
+    // Closes the wizard window, which ends the program. The caller returns at once.
+    virtual void Fecha() = 0;
+
+    // What the user chose: the selected index of the installation type (0 fresh install,
+    // 1 update) and the text of the install folder field, exactly as typed.
+    virtual int TipoInstalacao() const = 0;
+    virtual std::string PastaInstalacao() const = 0;
+};
+
+}  // namespace qel

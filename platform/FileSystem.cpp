@@ -1,0 +1,107 @@
+#include "platform/FileSystem.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "platform/Failure.h"
+
+namespace qel::fs {
+
+bool FileExists(const std::string& name) {
+    DWORD a = GetFileAttributesA(name.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool DirectoryExists(const std::string& name) {
+    DWORD a = GetFileAttributesA(name.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+bool ForceDirectories(const std::string& name) {
+    if (name.empty()) throw Failure("Unable to create directory");
+    std::string dir = name;
+    if (dir.back() == '\\') dir.pop_back();
+    if (dir.size() < 3 || DirectoryExists(dir) || ExtractFilePath(dir) == dir) return true;
+    return ForceDirectories(ExtractFilePath(dir)) && MakeDir(dir);
+}
+
+bool MakeDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nullptr) != 0; }
+bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
+
+bool CopyOver(const std::string& from, const std::string& to) {
+    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+}
+
+bool Rename(const std::string& from, const std::string& to) {
+    return MoveFileA(from.c_str(), to.c_str()) != 0;
+}
+
+bool Remove(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+
+bool ChangeDir(const std::string& name) { return SetCurrentDirectoryA(name.c_str()) != 0; }
+
+std::string CurrentDir() {
+    DWORD n = GetCurrentDirectoryA(0, nullptr);
+    std::vector<char> buf(n + 1);
+    DWORD got = GetCurrentDirectoryA(static_cast<DWORD>(buf.size()), buf.data());
+    return std::string(buf.data(), got);
+}
+
+std::uint32_t Attributes(const std::string& name) { return GetFileAttributesA(name.c_str()); }
+
+bool SetAttributes(const std::string& name, std::uint32_t attributes) {
+    return SetFileAttributesA(name.c_str(), attributes) != 0;
+}
+
+void ClearReadOnly(const std::string& name) {
+    std::uint32_t a = Attributes(name);
+    // All bits set means "not found": its read-only bit must not be taken for real.
+    if (a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_READONLY) != 0) SetAttributes(name, a - 1);
+}
+
+namespace {
+
+// Asks a "fill this buffer" query with the length it reports, so no path is cut short.
+template <class Query>
+std::string AskWhole(Query query) {
+    std::vector<char> buf(MAX_PATH + 1);
+    for (;;) {
+        DWORD n = query(static_cast<DWORD>(buf.size()), buf.data());
+        if (n == 0) return {};
+        if (n < buf.size()) return std::string(buf.data(), n);
+        buf.resize(n + 1);
+    }
+}
+
+}  // namespace
+
+std::string TempPath() {
+    return AskWhole([](DWORD size, char* buf) { return GetTempPathA(size, buf); });
+}
+
+std::string SystemPath() {
+    return AskWhole([](DWORD size, char* buf) { return GetSystemDirectoryA(buf, size); });
+}
+
+std::string ModuleFileName() {
+    std::vector<char> buf(MAX_PATH + 1);
+    for (;;) {
+        DWORD n = GetModuleFileNameA(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return {};
+        if (n < buf.size()) return std::string(buf.data(), n);
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string ExtractFilePath(const std::string& path) {
+    auto pos = path.find_last_of("\\:");
+    return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string ExtractFileName(const std::string& path) {
+    auto pos = path.find_last_of("\\:");
+    return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+}  // namespace qel::fs

@@ -1,0 +1,68 @@
+#pragma once
+// A UI port for integration tests: records every dialog and every change of the window
+// in order, and answers dialogs from a script.
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "engine/UiPort.h"
+#include "engine/WizardState.h"
+
+namespace qel::test {
+
+struct Dialogo {
+    std::string texto;
+    TipoMensagem tipo;
+    BotoesMensagem botoes;
+    RespostaMensagem resposta;
+};
+
+class ScriptedUi : public UiPort {
+public:
+    // Queues the answer of the next dialog. A dialog with no queued answer is a test
+    // failure and is answered with OK (OK dialogs) or No (questions).
+    void Responde(RespostaMensagem r) { respostas_.push_back(r); }
+
+    RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
+                                    BotoesMensagem botoes) override;
+    void MostraAnimacao(bool ligada) override;
+    void MostraPagina(Pagina pagina) override;
+    Pagina PaginaAtual() const override { return pagina; }
+    void MostraAguarde() override;
+    void Repinta() override;
+    void ProcessaMensagens() override;
+    void Fecha() override;
+    int TipoInstalacao() const override { return tipoInstalacao; }
+    std::string PastaInstalacao() const override { return pasta; }
+
+    // Everything that happened, one entry per call, for order checks:
+    // "dialogo:<texto>", "animacao:on|off", "pagina:0|1|2", "aguarde", "repinta",
+    // "processa", "fecha".
+    std::vector<std::string> eventos;
+    std::vector<Dialogo> dialogos;
+
+    // The window as the calls left it.
+    Pagina pagina = Pagina::Inicio;
+    bool fechada = false;
+    bool animacaoLigada = false;
+    bool animacaoVisivel = false;
+    bool aguardeVisivel = false;
+    int repinturas = 0;
+    int processamentos = 0;
+
+    // What the user chose.
+    int tipoInstalacao = 1;
+    std::string pasta = kPastaPadrao;
+
+    // When set, starting the animation fails as a missing clip does.
+    bool animacaoFalha = false;
+    // Runs each time pending messages are handled (a click that arrives mid-run).
+    std::function<void()> aoProcessar;
+
+private:
+    void NaoDepoisDeFechar(const std::string& what);
+    std::deque<RespostaMensagem> respostas_;
+};
+
+}  // namespace qel::test

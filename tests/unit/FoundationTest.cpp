@@ -1,0 +1,54 @@
+// Pure logic the start-up relies on: folder parts of paths, the failure box's full
+// stop, the connection texts and the text conversions at the platform boundary.
+#include <gtest/gtest.h>
+
+#include "dbupgrade/ConnectionText.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "wizard/StartupFailure.h"
+
+namespace qel {
+namespace {
+
+TEST(ExtractFilePath, KeepsTheTrailingBackslashSoSourceDirEndsWithOne) {
+    EXPECT_EQ(fs::ExtractFilePath("C:\\Medium\\InstalaQEL.exe"), "C:\\Medium\\");
+    EXPECT_EQ(fs::ExtractFilePath("D:\\InstalaQEL.exe"), "D:\\");
+    EXPECT_EQ(fs::ExtractFilePath("D:InstalaQEL.exe"), "D:");
+    EXPECT_EQ(fs::ExtractFilePath("InstalaQEL.exe"), "");
+    EXPECT_EQ(fs::ExtractFileName("C:\\Medium\\InstalaQEL.exe"), "InstalaQEL.exe");
+}
+
+TEST(FailureBoxText, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
+    EXPECT_EQ(FailureBoxText("Unable to create directory"), "Unable to create directory.");
+    EXPECT_EQ(FailureBoxText("Done."), "Done.");
+    EXPECT_EQ(FailureBoxText("Pronto!"), "Pronto!");      // '!' sorts before '.'
+    EXPECT_EQ(FailureBoxText("Arquivo -"), "Arquivo -");  // '-' too
+    EXPECT_EQ(FailureBoxText("Versao 3/"), "Versao 3/.");  // '/' sorts after '.'
+    EXPECT_EQ(FailureBoxText("Instala\xE7\xE3o"), "Instala\xE7\xE3o.");  // 8-bit letters too
+    EXPECT_EQ(FailureBoxText(""), "");
+}
+
+TEST(ConnectionText, ShortAndFullFormsAroundTheDataSource) {
+    EXPECT_EQ(db::ShortConnectionText("C:\\TEMP\\InstQEL\\qel.mdb"),
+              "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\TEMP\\InstQEL\\qel.mdb;"
+              "Persist Security Info=False");
+    EXPECT_EQ(db::FullConnectionText("C:\\QEL\\QEL.mdb"),
+              "Provider=Microsoft.Jet.OLEDB.4.0;User ID=Admin;Data Source=C:\\QEL\\QEL.mdb;"
+              "Jet OLEDB:Database Password=\"\";Persist Security Info=False");
+}
+
+TEST(Text, Windows1252RoundTripsThroughUtf16AndUtf8) {
+    const std::string accents = "Instala\xE7\xE3o n\xBA 1 \x80";  // ç ã º €
+    EXPECT_EQ(text::Widen(accents), L"Instala\u00E7\u00E3o n\u00BA 1 \u20AC");
+    EXPECT_EQ(text::Narrow(text::Widen(accents)), accents);
+    EXPECT_EQ(text::ToUtf8(accents), "Instala\xC3\xA7\xC3\xA3o n\xC2\xBA 1 \xE2\x82\xAC");
+    EXPECT_EQ(text::FromUtf8(text::ToUtf8(accents)), accents);
+    EXPECT_EQ(text::Upper("tb_operadora \xE7"), "TB_OPERADORA \xC7");
+}
+
+TEST(Text, SourceLiteralsAreCompiledAsWindows1252) {
+    EXPECT_EQ(std::string("Instalação"), "Instala\xE7\xE3o");
+}
+
+}  // namespace
+}  // namespace qel

@@ -1,0 +1,24 @@
+#pragma once
+// The data module: holds the connection used by the data-access probe.
+#include <string>
+
+#include "dbupgrade/Database.h"
+
+namespace qel {
+
+class TdmInstalaQel {
+public:
+    // Creates the probe connection: no login prompt, share-deny-none, not open.
+    // Throws when the ADO run-time is missing.
+    TdmInstalaQel();
+
+    db::Connection& adoInstalaQel() { return adoInstalaQel_; }
+
+    // Points the probe connection at a database file (short connection text).
+    void ConfiguraConexao(const std::string& caminhoBanco);
+
+private:
+    db::Connection adoInstalaQel_;
+};
+
+}  // namespace qel
