@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <cstring>
+#include <vector>
+
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "tests/support/TempFolder.h"
@@ -169,6 +172,62 @@ TEST(Program, WithoutTheAdoRunTimeReportsItAndNeverShowsTheWizard) {
     DWORD code = 99;
     ASSERT_TRUE(test::WaitForExit(p.process.get(), 15000, &code));
     EXPECT_NE(code, 0u);
+}
+
+}  // namespace
+}  // namespace qel
+
+namespace qel {
+namespace {
+
+std::string VersionString(const std::vector<char>& block, const char* name) {
+    std::string path = std::string("\\StringFileInfo\\041604E4\\") + name;
+    char* value = nullptr;
+    UINT len = 0;
+    if (!VerQueryValueA(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &len))
+        return "<missing>";
+    return len ? std::string(value, strnlen(value, len)) : std::string();
+}
+
+TEST(Program, CarriesItsVersionRecordAndIcon) {
+    const std::string exe = test::WizardExe();
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+    ASSERT_GT(size, 0u);
+    std::vector<char> block(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, block.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT len = 0;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &len));
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00030000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00030000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0u);
+
+    struct Translation { WORD language, codePage; }* t = nullptr;
+    ASSERT_TRUE(VerQueryValueA(block.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&t), &len));
+    EXPECT_EQ(t->language, 0x0416);  // Portuguese (Brazil)
+    EXPECT_EQ(t->codePage, 1252);
+
+    EXPECT_EQ(VersionString(block, "FileVersion"), "3.0.0.0");
+    EXPECT_EQ(VersionString(block, "ProductVersion"), "1.0.0.0");
+    for (const char* empty : {"CompanyName", "FileDescription", "InternalName", "LegalCopyright",
+                              "LegalTrademarks", "OriginalFilename", "ProductName", "Comments"})
+        EXPECT_EQ(VersionString(block, empty), "") << empty;
+
+    HMODULE module = LoadLibraryExA(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC group = FindResourceA(module, "MAINICON", MAKEINTRESOURCEA(14) /* RT_GROUP_ICON */);
+    ASSERT_NE(group, nullptr) << "no program icon";
+    // One image: 32 x 32 in 16 colours.
+    const BYTE* dir = static_cast<const BYTE*>(LockResource(LoadResource(module, group)));
+    ASSERT_NE(dir, nullptr);
+    EXPECT_EQ(*reinterpret_cast<const WORD*>(dir + 4), 1);
+    EXPECT_EQ(dir[6], 32);
+    EXPECT_EQ(dir[7], 32);
+    EXPECT_EQ(dir[8], 16);
+    FreeLibrary(module);
 }
 
 }  // namespace
