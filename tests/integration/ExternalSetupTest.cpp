@@ -83,12 +83,6 @@ TEST_F(Execucao, EmptyParametersStillEndWithTheBlankAndTheShowValueIsPassedOn) {
     EXPECT_EQ(record["terminou"], "sim");
 }
 
-TEST_F(Execucao, ParametersGoThroughAsTheyAre) {
-    ASSERT_TRUE(ExecutaEAguarda("Setup.Exe", " /espera=300  \"a b\" ", 0));
-
-    EXPECT_EQ(RecordIn(work_.Path())["linha"], "\"Setup.Exe\"  /espera=300  \"a b\" ");
-}
-
 TEST_F(Execucao, AProgramThatDoesNotExistGivesNoAtOnce) {
     DWORD start = GetTickCount();
     EXPECT_FALSE(ExecutaEAguarda("NaoExiste.Exe", "/qnt", 0));
