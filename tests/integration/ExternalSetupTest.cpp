@@ -42,6 +42,15 @@ protected:
     ~Execucao() override {
         SetEnvironmentVariableA("QEL_TESTE_AMBIENTE", nullptr);
         fs::ChangeDir(before_);
+        // The new console's host lingers a moment in the work folder after the program
+        // has ended; the folder can be removed once it is gone too.
+        if (fs::FileExists(work_ / "registro-inicio.txt")) {
+            DWORD process = std::stoul(RecordIn(work_.Path())["processo"]);
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; Sleep(50)) {
+                UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+                if (!p) break;
+            }
+        }
     }
 
     TempFolder work_{"InstADO"};
