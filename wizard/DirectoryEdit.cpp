@@ -184,8 +184,6 @@ LRESULT CALLBACK DirectoryEdit::ButtonProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
             InvalidateRect(hwnd, nullptr, FALSE);
         }
         return 0;
-    case WM_MOUSEACTIVATE:
-        return MA_ACTIVATE;
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }

@@ -33,7 +33,7 @@ protected:
 
     void Type(WORD vk, int modifiers = test::kNone) {
         test::TypeKeyInto(frm->Handle(), vk, modifiers);
-        test::PumpFor(150, frm.get());
+        test::PumpInput(frm.get());
     }
     void Click(const char* name) {
         SetForegroundWindow(frm->Handle());
@@ -202,6 +202,11 @@ TEST_F(Keyboard, TheFolderFieldTakesTypingAndGivesEnterAndEscapeToThePage) {
     Type(VK_RETURN);
     EXPECT_EQ(frm->PaginaVisivel(), 2) << "Enter pressed page 2's Continuar";
     EXPECT_EQ(frm->PastaInstalacao(), "d:\\q");
+
+    frm->MostraPagina(Pagina::Diretorio);
+    Click("diredInstala");
+    Type(VK_TAB);
+    EXPECT_EQ(GetFocus(), C("BitBtn8")) << "Tab leaves the field for the next stop after its box";
 }
 
 TEST_F(Keyboard, SpacePressesTheFocusedButton) {

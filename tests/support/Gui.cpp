@@ -27,6 +27,11 @@ bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs, TfrmInst
     }
 }
 
+void PumpInput(TfrmInstala* wizard) {
+    PumpUntil([] { return GetQueueStatus(QS_ALLINPUT) == 0; }, 2000, wizard);
+    PumpFor(30, wizard);
+}
+
 void DropQuit() {
     MSG msg;
     while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
@@ -60,8 +65,10 @@ void TypeKey(WORD vk, int modifiers) {
 }
 
 void TypeKeyInto(HWND window, WORD vk, int modifiers) {
-    SetForegroundWindow(window);
-    Sleep(50);
+    if (GetForegroundWindow() != window) {
+        SetForegroundWindow(window);
+        Sleep(50);
+    }
     TypeKey(vk, modifiers);
 }
 

@@ -21,6 +21,8 @@ namespace qel::test {
 void PumpFor(DWORD ms, TfrmInstala* wizard = nullptr);
 // Pumps until the condition holds or the time is up; returns the condition.
 bool PumpUntil(const std::function<bool()>& condition, DWORD timeoutMs, TfrmInstala* wizard = nullptr);
+// Pumps until this thread's queue holds no input and no messages, then a little more.
+void PumpInput(TfrmInstala* wizard = nullptr);
 // Removes an end-of-loop message a closed wizard window left in this thread's queue.
 void DropQuit();
 
