@@ -35,21 +35,15 @@ AviFrames ShellClip() {
     return frames;
 }
 
-class Animation : public testing::Test {
+class Animation : public test::ShownWizard {
 protected:
     void SetUp() override {
-        frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
-        frm->Show();
+        ShownWizard::SetUp();
         frm->MostraPagina(Pagina::Instala);
-        control = frm->Controle("anmIntala");
-    }
-    void TearDown() override {
-        frm.reset();
-        test::DropQuit();
+        control = C("anmIntala");
     }
     bool Visible() const { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
 
-    std::unique_ptr<TfrmInstala> frm;
     HWND control = nullptr;
 };
 

@@ -66,18 +66,8 @@ Seen Inspect(HWND d, HWND owner) {
     return s;
 }
 
-class Dialogs : public testing::Test {
+class Dialogs : public test::ShownWizard {
 protected:
-    void SetUp() override {
-        frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
-        frm->Show();
-        test::PumpFor(150, frm.get());
-    }
-    void TearDown() override {
-        frm.reset();
-        test::DropQuit();
-    }
-
     // Shows a dialog, lets `answer` act on it, and returns what was seen and the result.
     RespostaMensagem Ask(const std::string& text, TipoMensagem kind, BotoesMensagem buttons,
                          const std::function<void(HWND)>& answer, Seen* seen = nullptr,
@@ -90,8 +80,6 @@ protected:
         });
         return frm->MostraMensagem(text, kind, buttons);
     }
-
-    std::unique_ptr<TfrmInstala> frm;
 };
 
 auto Press(WORD vk, int modifiers = test::kNone) {

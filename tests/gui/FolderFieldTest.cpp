@@ -98,19 +98,13 @@ void Select(HWND d, const std::string& path, const std::string& label) {
 
 void PressButton(HWND d, int id) { SendMessageA(GetDlgItem(d, id), BM_CLICK, 0, 0); }
 
-class FolderField : public testing::Test {
+class FolderField : public test::ShownWizard {
 protected:
     void SetUp() override {
         // The current drive is C:, where the test folders are.
         SetCurrentDirectoryA(folder.Path().c_str());
-        frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
-        frm->Show();
+        ShownWizard::SetUp();
         frm->MostraPagina(Pagina::Diretorio);
-        test::PumpFor(150, frm.get());
-    }
-    void TearDown() override {
-        frm.reset();
-        test::DropQuit();
     }
 
     // Opens the browser through the browse button and lets `act` look and answer.
@@ -126,7 +120,6 @@ protected:
     }
 
     test::TempFolder folder{"pastas"};
-    std::unique_ptr<TfrmInstala> frm;
 };
 
 TEST_F(FolderField, AMissingFolderStartsTheBrowserAtTheCurrentDrivesRootAndCancelChangesNothing) {

@@ -19,18 +19,8 @@ using test::kAlt;
 using test::kCtrl;
 using test::kShift;
 
-class Keyboard : public testing::Test {
+class Keyboard : public test::ShownWizard {
 protected:
-    void SetUp() override {
-        frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
-        frm->Show();
-        test::PumpFor(200, frm.get());
-    }
-    void TearDown() override {
-        frm.reset();
-        test::DropQuit();
-    }
-
     void Type(WORD vk, int modifiers = test::kNone) {
         test::TypeKeyInto(frm->Handle(), vk, modifiers);
         test::PumpInput(frm.get());
@@ -41,11 +31,8 @@ protected:
         test::ClickOn(C(name));
         test::PumpFor(250, frm.get());
     }
-    HWND C(const char* name) const { return frm->Controle(name); }
     HWND Item(int i) const { return frm->ItensTipoInstalacao()[i]; }
     bool DialogOpen() const { return !test::DialogsOf(GetCurrentThreadId()).empty(); }
-
-    std::unique_ptr<TfrmInstala> frm;
 };
 
 TEST_F(Keyboard, EnterRightAfterStartPressesContinuarAndTheFocusStaysOnThePageControl) {
@@ -204,7 +191,7 @@ TEST_F(Keyboard, TheFolderFieldTakesTypingAndGivesEnterAndEscapeToThePage) {
     EXPECT_EQ(frm->PastaInstalacao(), "d:\\q");
 
     frm->MostraPagina(Pagina::Diretorio);
-    Click("diredInstala");
+    SetFocus(C("diredInstala"));
     Type(VK_TAB);
     EXPECT_EQ(GetFocus(), C("BitBtn8")) << "Tab leaves the field for the next stop after its box";
 }

@@ -1,9 +1,6 @@
 #include "tests/support/Gui.h"
 
-#include <gtest/gtest.h>
-
 #include "tests/support/Windows.h"
-#include "wizard/Instalador_NEW.h"
 
 namespace qel::test {
 
@@ -152,6 +149,17 @@ ModalWatcher::ModalWatcher(std::string caption, std::function<void(HWND)> action
 
 ModalWatcher::~ModalWatcher() {
     if (thread_.joinable()) thread_.join();
+}
+
+void ShownWizard::SetUp() {
+    frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
+    frm->Show();
+    PumpFor(150, frm.get());
+}
+
+void ShownWizard::TearDown() {
+    frm.reset();
+    DropQuit();
 }
 
 }  // namespace qel::test

@@ -2,17 +2,18 @@
 // Driving a window of the test program itself: pumping its messages for a while, keys
 // through the platform's input queue (as typed), and a helper thread that answers the
 // modal dialog the test thread is about to open. Every wait has a time limit.
+#include <gtest/gtest.h>
+
 #include <windows.h>
 
 #include <atomic>
 #include <functional>
 #include <string>
 #include <thread>
+#include <memory>
 #include <vector>
 
-namespace qel {
-class TfrmInstala;
-}
+#include "wizard/Instalador_NEW.h"
 
 namespace qel::test {
 
@@ -59,6 +60,16 @@ public:
 private:
     std::atomic<bool> ran_{false};
     std::thread thread_;
+};
+
+// A test with the wizard window built at 96 DPI and shown, closed again afterwards.
+class ShownWizard : public testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+    HWND C(const char* name) const { return frm->Controle(name); }
+
+    std::unique_ptr<TfrmInstala> frm;
 };
 
 }  // namespace qel::test
