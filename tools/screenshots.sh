@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Saves screenshots of the wizard's three pages, page 3 during an installation, each kind
-# of message dialog, the failure box and the folder browser, as PNG files under
-# out/screenshots/ (or the folder given), taken under a private virtual display.
+# of message dialog, the failure box, the folder browser and page 2 at 144 DPI, as PNG
+# files under out/screenshots/ (or the folder given), taken under a private virtual display.
 #   tools/screenshots.sh [folder]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

@@ -1,5 +1,6 @@
 // Saves pictures of the wizard for people to look at: the three pages, page 3 during an
-// installation, each kind of message dialog, the failure box and the folder browser.
+// installation, each kind of message dialog, the failure box, the folder browser, and
+// page 2 laid out for 144 DPI.
 //   qel_screenshots.exe <folder>   (tools/screenshots.sh runs it and makes PNG files)
 // Each picture is a 24-bit BMP of the screen area that the window and its dialog cover.
 #include <windows.h>
@@ -179,6 +180,16 @@ int main(int argc, char** argv) {
         WhileModal(w, "11-procurar-pasta", IDCANCEL, [](TfrmInstala& f) { f.diredInstala().Browse(); },
                    frm);
         Pump(300);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    try {
+        TfrmInstala frm(GetModuleHandleA(nullptr), 144);
+        frm.Show();
+        frm.MostraPagina(Pagina::Diretorio);
+        Pump(800);
+        SaveScreen(WindowRect(frm.Handle()), "12-pagina-diretorio-144dpi");
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;
