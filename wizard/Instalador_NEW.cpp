@@ -159,21 +159,21 @@ LRESULT TfrmInstala::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd_, msg, wp, lp);
 }
 
-HWND TfrmInstala::CreateControl(const ControlSpec& spec, HWND parent, int id) {
-    HFONT font = fonts_.Font(spec.font);
-    int x = scale_(spec.left), y = scale_(spec.top);
-    int w = scale_(spec.width), h = scale_(spec.height);
-    const DWORD visible = spec.visible ? WS_VISIBLE : 0;
-    const DWORD tabStop = spec.tabOrder >= 0 ? WS_TABSTOP : 0;
+HWND TfrmInstala::CreateControl(const ControlEntry& entry, HWND parent, int id) {
+    HFONT font = fonts_.Font(entry.font);
+    int x = scale_(entry.left), y = scale_(entry.top);
+    int w = scale_(entry.width), h = scale_(entry.height);
+    const DWORD visible = entry.visible ? WS_VISIBLE : 0;
+    const DWORD tabStop = entry.tabOrder >= 0 ? WS_TABSTOP : 0;
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS | visible;
     DWORD exStyle = 0;
     const char* cls = nullptr;
-    switch (spec.kind) {
+    switch (entry.kind) {
     case ControlKind::Label: {
         // A label takes the width of its text; one with a width of its own keeps it, as
         // long as its text fits. Its height is never less than the font's.
-        const SIZE text = TextSize(font, spec.text);
-        w = spec.width == kTextWidth ? text.cx : std::max<int>(w, text.cx);
+        const SIZE text = TextSize(font, entry.text);
+        w = entry.width == kTextWidth ? text.cx : std::max<int>(w, text.cx);
         h = std::max<int>(h, text.cy);
         cls = kLabelClass;
         style |= SS_LEFTNOWORDWRAP | SS_NOPREFIX;
@@ -188,7 +188,7 @@ HWND TfrmInstala::CreateControl(const ControlSpec& spec, HWND parent, int id) {
         break;
     case ControlKind::RadioGroup:
     case ControlKind::GroupBox:
-        cls = spec.kind == ControlKind::RadioGroup ? kRadioGroupClass : kGroupBoxClass;
+        cls = entry.kind == ControlKind::RadioGroup ? kRadioGroupClass : kGroupBoxClass;
         style |= BS_GROUPBOX | WS_CLIPCHILDREN;
         exStyle |= WS_EX_CONTROLPARENT;
         break;
@@ -202,9 +202,9 @@ HWND TfrmInstala::CreateControl(const ControlSpec& spec, HWND parent, int id) {
         style |= ACS_TRANSPARENT | ACS_CENTER;
         break;
     }
-    HWND hwnd = CreateWindowExA(exStyle, cls, spec.text, style, x, y, w, h, parent,
+    HWND hwnd = CreateWindowExA(exStyle, cls, entry.text, style, x, y, w, h, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-    if (!hwnd) throw Failure(std::string("Cannot create the control ") + spec.name);
+    if (!hwnd) throw Failure(std::string("Cannot create the control ") + entry.name);
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
     return hwnd;
 }
@@ -227,16 +227,16 @@ void TfrmInstala::CreateControls() {
     }
 
     int nextId = kFirstControlId;
-    for (const ControlSpec& spec : WizardLayout()) {
-        HWND parent = spec.box ? byName_.at(spec.box) : pages_[spec.page];
-        int id = spec.role == ButtonRole::Default  ? IDOK
-                 : spec.role == ButtonRole::Cancel ? IDCANCEL
+    for (const ControlEntry& entry : WizardLayout()) {
+        HWND parent = entry.box ? byName_.at(entry.box) : pages_[entry.page];
+        int id = entry.role == ButtonRole::Default  ? IDOK
+                 : entry.role == ButtonRole::Cancel ? IDCANCEL
                                                    : nextId++;
-        HWND hwnd = CreateControl(spec, parent, id);
-        byName_[spec.name] = hwnd;
-        controls_[hwnd] = {&spec, hwnd};
+        HWND hwnd = CreateControl(entry, parent, id);
+        byName_[entry.name] = hwnd;
+        controls_[hwnd] = {&entry, hwnd};
 
-        switch (spec.kind) {
+        switch (entry.kind) {
         case ControlKind::Image:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&banner_));
             break;
@@ -244,19 +244,19 @@ void TfrmInstala::CreateControls() {
             // The items share the box below its caption, one above the other, evenly.
             RECT box;
             GetClientRect(hwnd, &box);
-            const int captionHeight = TextSize(fonts_.Font(spec.font), spec.text).cy;
+            const int captionHeight = TextSize(fonts_.Font(entry.font), entry.text).cy;
             const int top = captionHeight + scale_(1);
-            const int count = static_cast<int>(spec.items.size());
+            const int count = static_cast<int>(entry.items.size());
             const int slot = (box.bottom - top - scale_(4)) / count;
             for (int i = 0; i < count; ++i) {
                 DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-                HWND item = CreateWindowExA(0, "Button", spec.items[i], style, scale_(8), top + i * slot,
+                HWND item = CreateWindowExA(0, "Button", entry.items[i], style, scale_(8), top + i * slot,
                                             box.right - scale_(16), slot, hwnd,
                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)),
                                             instance_, nullptr);
                 if (!item) throw Failure("Cannot create a radio item");
-                SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Font(spec.font)), FALSE);
-                SendMessageA(item, BM_SETCHECK, i == spec.selected ? BST_CHECKED : BST_UNCHECKED, 0);
+                SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Font(entry.font)), FALSE);
+                SendMessageA(item, BM_SETCHECK, i == entry.selected ? BST_CHECKED : BST_UNCHECKED, 0);
                 tipoItens_.push_back(item);
             }
             MarkSelectedRadioAsTabStop();
@@ -307,12 +307,12 @@ const TfrmInstala::ControlInfo* TfrmInstala::InfoOf(HWND hwnd) const {
 
 bool TfrmInstala::IsBitBtn(HWND hwnd) const {
     const ControlInfo* info = InfoOf(hwnd);
-    return info && info->spec->kind == ControlKind::BitBtn;
+    return info && info->entry->kind == ControlKind::BitBtn;
 }
 
 HWND TfrmInstala::RoleButton(int page, ButtonRole role) const {
     for (const auto& [hwnd, info] : controls_)
-        if (info.spec->page == page && info.spec->role == role) return hwnd;
+        if (info.entry->page == page && info.entry->role == role) return hwnd;
     return nullptr;
 }
 
@@ -322,7 +322,7 @@ bool TfrmInstala::LooksDefault(HWND button) const {
     HWND focus = GetFocus();
     if (IsBitBtn(focus)) return focus == button;
     const ControlInfo* info = InfoOf(button);
-    return info && info->spec->role == ButtonRole::Default;
+    return info && info->entry->role == ButtonRole::Default;
 }
 
 bool TfrmInstala::Notification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
@@ -340,8 +340,8 @@ bool TfrmInstala::Notification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
         const ControlInfo* info = InfoOf(item->hwndItem);
-        if (!info || info->spec->kind != ControlKind::BitBtn) return false;
-        PaintBitBtn(*item, glyphs_.List(info->spec->glyph), LooksDefault(item->hwndItem), scale_(4));
+        if (!info || info->entry->kind != ControlKind::BitBtn) return false;
+        PaintBitBtn(*item, glyphs_.List(info->entry->glyph), LooksDefault(item->hwndItem), scale_(4));
         result = TRUE;
         return true;
     }
@@ -351,7 +351,7 @@ bool TfrmInstala::Notification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
         // labels write in their fonts' colour.
         HDC dc = reinterpret_cast<HDC>(wp);
         const ControlInfo* info = InfoOf(reinterpret_cast<HWND>(lp));
-        SetTextColor(dc, WizardFonts::TextColour(info ? info->spec->font : FontRole::Window));
+        SetTextColor(dc, WizardFonts::TextColour(info ? info->entry->font : FontRole::Window));
         SetBkColor(dc, GetSysColor(COLOR_WINDOW));
         result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         return true;
@@ -388,7 +388,7 @@ void TfrmInstala::Click(HWND button) {
     };
     const ControlInfo* info = InfoOf(button);
     if (!info) return;
-    auto it = kHandlers.find(info->spec->name);
+    auto it = kHandlers.find(info->entry->name);
     if (it != kHandlers.end()) ExecutaManipulador(it->second);
 }
 

@@ -103,7 +103,7 @@ public:
 
 private:
     struct ControlInfo {
-        const ControlSpec* spec;
+        const ControlEntry* entry;
         HWND hwnd;
     };
 
@@ -112,7 +112,7 @@ private:
     bool Notification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
     void CreateControls();
-    HWND CreateControl(const ControlSpec& spec, HWND parent, int id);
+    HWND CreateControl(const ControlEntry& entry, HWND parent, int id);
     void ShowPage(int index);
     void Click(HWND button);
     const ControlInfo* InfoOf(HWND hwnd) const;

@@ -10,8 +10,8 @@ namespace qel {
 std::vector<HWND> TfrmInstala::TabCycle(int page) const {
     std::vector<std::pair<int, HWND>> stops;
     for (const auto& [hwnd, info] : controls_)
-        if (info.spec->page == page && info.spec->tabOrder >= 0 && !info.spec->box)
-            stops.push_back({info.spec->tabOrder, hwnd});
+        if (info.entry->page == page && info.entry->tabOrder >= 0 && !info.entry->box)
+            stops.push_back({info.entry->tabOrder, hwnd});
     std::sort(stops.begin(), stops.end());
     std::vector<HWND> cycle{pgcInstala_};
     for (const auto& s : stops) cycle.push_back(s.second);
@@ -24,7 +24,7 @@ HWND TfrmInstala::FocusTarget(HWND entry) const {
     if (entry == pgcInstala_) return entry;
     const ControlInfo* info = InfoOf(entry);
     if (!info) return nullptr;
-    switch (info->spec->kind) {
+    switch (info->entry->kind) {
     case ControlKind::BitBtn:
         return IsWindowVisible(entry) && IsWindowEnabled(entry) ? entry : nullptr;
     case ControlKind::RadioGroup:

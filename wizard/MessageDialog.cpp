@@ -9,14 +9,14 @@
 namespace qel {
 namespace {
 
-struct ButtonSpec {
+struct ButtonKind {
     int id;
     const char* caption;
 };
 
-constexpr ButtonSpec kYes{IDYES, "&Yes"};
-constexpr ButtonSpec kNo{IDNO, "&No"};
-constexpr ButtonSpec kOk{IDOK, "OK"};
+constexpr ButtonKind kYes{IDYES, "&Yes"};
+constexpr ButtonKind kNo{IDNO, "&No"};
+constexpr ButtonKind kOk{IDOK, "OK"};
 
 // What the dialog procedure needs, and what it hands back.
 struct Request {
@@ -95,11 +95,11 @@ void Layout(HWND dialog, Request& req) {
     const int iconSize = icon ? GetSystemMetrics(SM_CXICON) : 0;
     const int iconSpace = icon ? iconSize + spacing : 0;
 
-    std::vector<ButtonSpec> buttons;
+    std::vector<ButtonKind> buttons;
     if (req.buttons == BotoesMensagem::SimNao) buttons = {kYes, kNo};
     else buttons = {kOk};
     int buttonWidth = u.X(50);  // a standard button
-    for (const ButtonSpec& b : buttons) {
+    for (const ButtonKind& b : buttons) {
         RECT caption{0, 0, 0, 0};
         DrawTextA(dc.get(), b.caption, -1, &caption, DT_CALCRECT | DT_SINGLELINE);
         buttonWidth = std::max<int>(buttonWidth, caption.right + 2 * margin);
@@ -123,7 +123,7 @@ void Layout(HWND dialog, Request& req) {
     const int defaultId = req.buttons == BotoesMensagem::SimNao ? IDYES : IDOK;
     int x = (clientWidth - rowWidth) / 2;
     HWND first = nullptr;
-    for (const ButtonSpec& b : buttons) {
+    for (const ButtonKind& b : buttons) {
         DWORD style = WS_TABSTOP | (b.id == defaultId ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         if (!first) style |= WS_GROUP;
         HWND h = Child(dialog, "Button", b.caption, style, b.id,

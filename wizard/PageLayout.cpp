@@ -20,7 +20,7 @@ constexpr HeaderNames kHeaders[3] = {
     {"Label9", "Label8", "Label7", "Image1"},
 };
 
-void AddHeader(std::vector<ControlSpec>& out, int page) {
+void AddHeader(std::vector<ControlEntry>& out, int page) {
     const HeaderNames& n = kHeaders[page];
     out.push_back({n.acronym, ControlKind::Label, page, nullptr, 16, 56, kTextWidth, 55, "QEL",
                    FontRole::Acronym, kNoTab, ButtonRole::None, Glyph::None, true, {}, 0});
@@ -33,14 +33,14 @@ void AddHeader(std::vector<ControlSpec>& out, int page) {
                    kNoTab, ButtonRole::None, Glyph::None, true, {}, 0});
 }
 
-ControlSpec Button(const char* name, int page, int left, const char* text, int tabOrder,
+ControlEntry Button(const char* name, int page, int left, const char* text, int tabOrder,
                    ButtonRole role, Glyph glyph) {
     return {name, ControlKind::BitBtn, page, nullptr, left, 320, 89, 29, text, FontRole::Window,
             tabOrder, role, glyph, true, {}, 0};
 }
 
-std::vector<ControlSpec> Build() {
-    std::vector<ControlSpec> pages[3];
+std::vector<ControlEntry> Build() {
+    std::vector<ControlEntry> pages[3];
     for (int p = 0; p < 3; ++p) AddHeader(pages[p], p);
 
     // Page 1: the installation type.
@@ -70,13 +70,13 @@ std::vector<ControlSpec> Build() {
     pages[2].push_back(Button("BitBtn6", 2, 384, "Instalar", 1, ButtonRole::Default, Glyph::Check));
     pages[2].push_back(Button("BitBtn7", 2, 280, "Voltar", 2, ButtonRole::None, Glyph::Back));
 
-    std::vector<ControlSpec> all;
+    std::vector<ControlEntry> all;
     for (auto& page : pages) {
         // Controls without a tab order keep their place; those with one follow, in tab
         // order, so the order of the windows is the order of the Tab key. A box's
         // controls follow the box.
-        std::stable_sort(page.begin(), page.end(), [](const ControlSpec& a, const ControlSpec& b) {
-            auto key = [](const ControlSpec& c) { return c.box ? 1000 : c.tabOrder; };
+        std::stable_sort(page.begin(), page.end(), [](const ControlEntry& a, const ControlEntry& b) {
+            auto key = [](const ControlEntry& c) { return c.box ? 1000 : c.tabOrder; };
             return key(a) < key(b);
         });
         all.insert(all.end(), page.begin(), page.end());
@@ -86,8 +86,8 @@ std::vector<ControlSpec> Build() {
 
 }  // namespace
 
-const std::vector<ControlSpec>& WizardLayout() {
-    static const std::vector<ControlSpec> layout = Build();
+const std::vector<ControlEntry>& WizardLayout() {
+    static const std::vector<ControlEntry> layout = Build();
     return layout;
 }
 

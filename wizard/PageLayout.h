@@ -17,7 +17,7 @@ enum class ButtonRole { None, Default, Cancel };
 // A label whose width is that of its text.
 inline constexpr int kTextWidth = -1;
 
-struct ControlSpec {
+struct ControlEntry {
     const char* name;
     ControlKind kind;
     int page;            // 0 tbsInicio, 1 tbsDiretorio, 2 tbsInstala
@@ -38,6 +38,6 @@ inline constexpr const char* kPageControlName = "pgcInstala";
 
 // Every control of the three pages in the order they are created: each page's header,
 // then its other controls, those with a tab order last and in that order.
-const std::vector<ControlSpec>& WizardLayout();
+const std::vector<ControlEntry>& WizardLayout();
 
 }  // namespace qel

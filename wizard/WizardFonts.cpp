@@ -7,14 +7,14 @@
 namespace qel {
 namespace {
 
-struct FontSpec {
+struct FontFace {
     const char* face;
     int points;
     BYTE charset;
 };
 
 // 8, 18, 36 and 10 points are character heights of 11, 24, 48 and 13 pixels at 96 DPI.
-constexpr FontSpec kSpecs[] = {
+constexpr FontFace kFaces[] = {
     {"MS Sans Serif", 8, DEFAULT_CHARSET},
     {"MS Sans Serif", 18, DEFAULT_CHARSET},
     {"Times New Roman", 36, ANSI_CHARSET},  // Windows-1252
@@ -26,7 +26,7 @@ constexpr COLORREF kTeal = RGB(0, 100, 100);
 }  // namespace
 
 LOGFONTA WizardFonts::Describe(FontRole role, const LayoutScale& scale) {
-    const FontSpec& s = kSpecs[static_cast<int>(role)];
+    const FontFace& s = kFaces[static_cast<int>(role)];
     LOGFONTA lf{};
     lf.lfHeight = -scale.FontHeight(s.points);  // negative: character height, no leading
     lf.lfWeight = FW_NORMAL;
