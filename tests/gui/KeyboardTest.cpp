@@ -143,6 +143,8 @@ TEST_F(Keyboard, EnterAndEscapeWithAModifierHeldDoNothing) {
 
 TEST_F(Keyboard, CtrlTabChangesNeitherPageNorFocus) {
     Type(VK_TAB, kCtrl);
+    EXPECT_EQ(frm->PaginaVisivel(), 0);
+    EXPECT_EQ(GetFocus(), C("pgcInstala"));
     Type(VK_TAB, kCtrl | kShift);
     EXPECT_EQ(frm->PaginaVisivel(), 0);
     EXPECT_EQ(GetFocus(), C("pgcInstala"));
