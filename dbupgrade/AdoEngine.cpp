@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "dbupgrade/DataSource.h"
 #include "dbupgrade/Engine.h"
 #include "dbupgrade/HResultText.h"
 #include "dbupgrade/JetColumnKind.h"
@@ -104,7 +105,7 @@ std::string FailureText(HRESULT hr, _ADOConnection* connection, const std::strin
     return text;
 }
 
-ColumnType TypeOf(DataTypeEnum type, long definedSize) {
+ColumnType TypeOf(DataTypeEnum type, ADO_LONGPTR definedSize) {
     switch (type) {
         case adTinyInt:
         case adSmallInt:
@@ -200,7 +201,8 @@ public:
             Check(fields->get_Item(index, column.field.put()), "The query's columns could not be read");
             Bstr name;
             DataTypeEnum type = adEmpty;
-            long size = 0, attributes = 0;
+            ADO_LONGPTR size = 0;  // 8 bytes on 64-bit ADO
+            long attributes = 0;
             column.field->get_Name(name.put());
             column.field->get_Type(&type);
             column.field->get_DefinedSize(&size);
@@ -404,8 +406,10 @@ public:
         }
         Bstr text(connectionText), none(L"");
         Check(connection_->put_ConnectionString(text.get()), "The connection text could not be set");
+        std::wstring dataSource = DataSourceOf(connectionText);
         Check(connection_->Open(text.get(), none.get(), none.get(), adConnectUnspecified),
-              "The database could not be opened");
+              dataSource.empty() ? std::string("The database could not be opened")
+                                 : "The database '" + text::Narrow(dataSource) + "' could not be opened");
     }
 
     ~AdoConnection() override {
@@ -436,7 +440,7 @@ private:
         return SUCCEEDED(connection_->get_State(&state)) && (state & adStateOpen);
     }
 
-    void Check(HRESULT hr, const char* doing) {
+    void Check(HRESULT hr, const std::string& doing) {
         if (FAILED(hr)) throw Failure(FailureText(hr, connection_.get(), doing));
     }
 
