@@ -134,8 +134,8 @@ Cell TextToCell(const std::string& text, const ColumnForm& column) {
             if (auto v = forms::ParseWhole(text)) return *v;
             throw Failure(msg::InvalidInteger(text, column.name));
         case ColumnKind::Number:
-            // Whole values stay exact beyond the precision of a double.
-            if (auto v = forms::ParseWhole(text)) return *v;
+            // Whole values stay exact beyond the precision of a double ("-0" keeps its sign).
+            if (auto v = forms::ParseWhole(text); v && !(*v == 0 && forms::Trim(text).front() == '-')) return *v;
             if (auto v = forms::ParseNumber(text)) return *v;
             throw Failure(msg::InvalidNumber(text, column.name));
         case ColumnKind::DateTime:

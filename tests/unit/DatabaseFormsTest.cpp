@@ -190,6 +190,15 @@ TEST(EmbeddedValues, NumberLikeTextKeepsItsDigitsInColumnsThatWouldTurnItIntoANu
     EXPECT_TRUE(HasNumericAffinity("LONG"));
 }
 
+TEST(EmbeddedValues, NumbersKeepWholeValuesExactAndTheSignOfZero) {
+    EXPECT_EQ(TextToCell("9007199254740993", Column("CURRENCY")), Cell(std::int64_t{9007199254740993}));
+    EXPECT_EQ(TextToCell("1.5", Column("DOUBLE")), Cell(1.5));
+    Cell negativeZero = TextToCell("-0", Column("DOUBLE"));
+    ASSERT_EQ(negativeZero.index(), 2u);
+    EXPECT_TRUE(std::signbit(std::get<double>(negativeZero)));
+    EXPECT_EQ(TextToCell(" 7 ", Column("LONG")), Cell(std::int64_t{7}));
+}
+
 TEST(EmbeddedValues, StoredValuesOutsideTheirKindFailWithTheKindsMessage) {
     auto message = [](const Cell& cell, const char* declared) {
         try {
