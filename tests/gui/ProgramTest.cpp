@@ -126,8 +126,12 @@ TEST(Program, TheApplicationTitleComesFromTheProgramFileName) {
 }
 
 TEST(Program, KeysTypedIntoTheRunningProgramFollowTheWizardsRules) {
-    test::TempFolder cwd("teclas");
-    Running run = Start(test::WizardExe(), cwd.Path());
+    // A medium whose first two parts arrived, so Continuar passes its check.
+    test::TempFolder medium("teclas");
+    const std::string exe = medium / "InstalaQEL.exe";
+    ASSERT_TRUE(CopyFileA(test::WizardExe().c_str(), exe.c_str(), FALSE));
+    for (const char* f : {"disk.1", "disk.2", "QEL.md_", "QEL.ex_"}) test::WriteFile(medium / f, f);
+    Running run = Start(exe, medium.Path());
     ASSERT_NE(run.wizard, nullptr);
     test::TypeKeyInto(run.wizard, VK_RETURN);
     EXPECT_TRUE(test::PumpUntil([&] { return IsWindowVisible(PageOf(run.wizard, 1)) != 0; }, 5000))

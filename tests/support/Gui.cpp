@@ -1,5 +1,6 @@
 #include "tests/support/Gui.h"
 
+#include "platform/FileSystem.h"
 #include "tests/support/Windows.h"
 
 namespace qel::test {
@@ -152,7 +153,11 @@ ModalWatcher::~ModalWatcher() {
 }
 
 void ShownWizard::SetUp() {
+    for (const char* f : {"disk.1", "disk.2", "QEL.md_", "QEL.ex_"}) WriteFile(medium / f, f);
+    savedFolder = fs::CurrentDir();
+    fs::ChangeDir(medium.Path());
     frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
+    frm->Estado().SourceDir = medium.Path() + "\\";
     frm->Show();
     PumpFor(150, frm.get());
 }
@@ -160,6 +165,7 @@ void ShownWizard::SetUp() {
 void ShownWizard::TearDown() {
     frm.reset();
     DropQuit();
+    fs::ChangeDir(savedFolder);
 }
 
 }  // namespace qel::test

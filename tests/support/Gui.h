@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "tests/support/TempFolder.h"
 #include "wizard/Instalador_NEW.h"
 
 namespace qel::test {
@@ -62,13 +63,17 @@ private:
     std::thread thread_;
 };
 
-// A test with the wizard window built at 96 DPI and shown, closed again afterwards.
+// A test with the wizard window built at 96 DPI and shown, closed again afterwards. The
+// wizard runs from a complete medium of its own (markers and payload files, current
+// folder), so page 1's Continuar passes its check.
 class ShownWizard : public testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
     HWND C(const char* name) const { return frm->Controle(name); }
 
+    TempFolder medium{"guimedium"};
+    std::string savedFolder;
     std::unique_ptr<TfrmInstala> frm;
 };
 
