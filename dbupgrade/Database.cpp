@@ -1,58 +1,180 @@
 #include "dbupgrade/Database.h"
 
+#include <algorithm>
+
+#include "dbupgrade/AdoEngine.h"
 #include "dbupgrade/AdoObject.h"
+#include "dbupgrade/DataSource.h"
+#include "dbupgrade/EngineChoice.h"
+#include "dbupgrade/Engine.h"
+#include "dbupgrade/Messages.h"
+#include "dbupgrade/SqliteConnection.h"
 #include "platform/Failure.h"
+#include "platform/Text.h"
 
 namespace qel::db {
-
-class CursorEngine {
-public:
-    virtual ~CursorEngine() = default;
-};
 
 struct Connection::State {
     ComPtr<IUnknown> ado;
     bool loginPrompt = true;
     ShareMode mode = ShareMode::Default;
     std::wstring connectionString;
-    bool connected = false;
+    std::unique_ptr<ConnectionEngine> engine;
+    std::vector<Query*> queries;  // queries made on this connection and not yet released
 };
 
-namespace {
-[[noreturn]] void NotYet() { throw Failure("The database engines are not built yet"); }
-}  // namespace
-
 Connection::Connection() : state_(std::make_unique<State>()) { state_->ado = CreateAdoConnectionObject(); }
-Connection::~Connection() = default;
 
+Connection::~Connection() {
+    for (Query* q : state_->queries) q->Detach();
+    state_->engine.reset();
+}
+
+// The login prompt is recorded only: no dialog is ever shown, every caller switches it off.
 void Connection::SetLoginPrompt(bool prompt) { state_->loginPrompt = prompt; }
 bool Connection::LoginPrompt() const { return state_->loginPrompt; }
+// Takes effect at the next Connect.
 void Connection::SetShareMode(ShareMode mode) { state_->mode = mode; }
 ShareMode Connection::Mode() const { return state_->mode; }
 void Connection::SetConnectionString(const std::wstring& text) { state_->connectionString = text; }
 const std::wstring& Connection::ConnectionString() const { return state_->connectionString; }
-void Connection::Connect() { NotYet(); }
-void Connection::Disconnect() { state_->connected = false; }
-bool Connection::Connected() const { return state_->connected; }
-void Connection::Execute(const std::string&) { NotYet(); }
+IUnknown* Connection::AdoObject() const { return state_->ado.get(); }
 
-Query::Query(Connection& connection) : connection_(connection) {}
-Query::~Query() = default;
-void Query::SetSql(const std::string& text) { sql_ = text; }
+void Connection::Connect() {
+    if (state_->engine) return;
+    std::wstring dataSource = DataSourceOf(state_->connectionString);
+    if (!dataSource.empty() && ChooseEngine(dataSource) == EngineKind::Embedded)
+        state_->engine = ConnectEmbedded(dataSource, state_->mode);
+    else
+        state_->engine = ConnectAdo(state_->ado.get(), state_->connectionString, state_->mode);
+}
+
+void Connection::Disconnect() {
+    if (!state_->engine) return;
+    for (Query* q : state_->queries) q->Close();
+    // The connection counts as closed even when closing reports a failure.
+    std::unique_ptr<ConnectionEngine> engine = std::move(state_->engine);
+    engine->Close();
+}
+
+bool Connection::Connected() const { return state_->engine != nullptr; }
+
+void Connection::Execute(const std::string& statement) {
+    Connect();
+    state_->engine->Execute(statement);
+}
+
+Query::Query(Connection& connection) : connection_(&connection) { connection.state_->queries.push_back(this); }
+
+Query::~Query() {
+    Close();
+    if (connection_) {
+        auto& list = connection_->state_->queries;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+}
+
+void Query::Detach() {
+    Close();
+    connection_ = nullptr;
+}
+
+const CursorEngine& Query::Cursor() const {
+    if (!cursor_) throw Failure(connection_ ? msg::kClosedQuery : msg::kConnectionReleased);
+    return *cursor_;
+}
+
+CursorEngine& Query::Cursor() {
+    if (!cursor_) throw Failure(connection_ ? msg::kClosedQuery : msg::kConnectionReleased);
+    return *cursor_;
+}
+
+void Query::SetSql(const std::string& text) {
+    Close();
+    sql_ = text;
+}
+
 const std::string& Query::Sql() const { return sql_; }
-void Query::Open() { NotYet(); }
-void Query::Close() { cursor_.reset(); }
+
+void Query::Open() {
+    if (cursor_) return;
+    if (!connection_) throw Failure(msg::kConnectionReleased);
+    connection_->Connect();
+    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_);
+    std::vector<std::string> names;
+    names.reserve(static_cast<size_t>(cursor->FieldCount()));
+    for (int i = 0; i < cursor->FieldCount(); ++i) names.push_back(text::Upper(cursor->FieldName(i)));
+    upperNames_ = std::move(names);
+    cursor_ = std::move(cursor);
+}
+
+void Query::Close() {
+    if (!cursor_) return;
+    if (cursor_->Appending()) cursor_->Cancel();
+    cursor_.reset();
+    upperNames_.clear();
+}
+
 bool Query::Active() const { return cursor_ != nullptr; }
-void Query::First() { NotYet(); }
-void Query::Next() { NotYet(); }
-bool Query::Eof() const { NotYet(); }
-int Query::FieldCount() const { NotYet(); }
-std::string Query::FieldName(int) const { NotYet(); }
-int Query::FieldIndex(const std::string&) const { NotYet(); }
-std::string Query::AsString(const std::string&) const { NotYet(); }
-DateTime Query::AsDateTime(const std::string&) const { NotYet(); }
-void Query::Append() { NotYet(); }
-void Query::SetString(const std::string&, const std::string&) { NotYet(); }
-void Query::Post() { NotYet(); }
+
+void Query::First() {
+    CursorEngine& c = Cursor();
+    if (c.Appending()) c.Post();
+    c.First();
+}
+
+void Query::Next() {
+    CursorEngine& c = Cursor();
+    if (c.Appending()) c.Post();
+    c.Next();
+}
+
+bool Query::Eof() const { return Cursor().Eof(); }
+
+int Query::FieldCount() const { return Cursor().FieldCount(); }
+
+std::string Query::FieldName(int index) const {
+    const CursorEngine& c = Cursor();
+    if (index < 0 || index >= c.FieldCount())
+        throw Failure("List index out of bounds (" + std::to_string(index) + ")");
+    return c.FieldName(index);
+}
+
+int Query::FieldIndex(const std::string& name) const {
+    Cursor();
+    std::string upper = text::Upper(name);
+    for (size_t i = 0; i < upperNames_.size(); ++i)
+        if (upperNames_[i] == upper) return static_cast<int>(i);
+    throw Failure(msg::FieldNotFound(name));
+}
+
+std::string Query::AsString(const std::string& field) const { return Cursor().AsString(FieldIndex(field)); }
+
+DateTime Query::AsDateTime(const std::string& field) const { return Cursor().AsDateTime(FieldIndex(field)); }
+
+void Query::Append() {
+    CursorEngine& c = Cursor();
+    if (c.Appending()) c.Post();
+    c.Append();
+}
+
+void Query::SetString(const std::string& field, const std::string& value) {
+    int index = FieldIndex(field);
+    CursorEngine& c = Cursor();
+    if (!c.Appending()) throw Failure(msg::kNotAppending);
+    c.SetString(index, value);
+}
+
+void Query::Post() {
+    CursorEngine& c = Cursor();
+    if (c.Appending()) c.Post();
+}
+
+void Query::Cancel() {
+    CursorEngine& c = Cursor();
+    if (c.Appending()) c.Cancel();
+}
+
+bool Query::Appending() const { return cursor_ && cursor_->Appending(); }
 
 }  // namespace qel::db

@@ -5,6 +5,9 @@
 // embedded format). Every failure is a qel::Failure carrying a message text.
 #include <memory>
 #include <string>
+#include <vector>
+
+struct IUnknown;
 
 namespace qel::db {
 
@@ -43,13 +46,20 @@ public:
     void SetConnectionString(const std::wstring& text);
     const std::wstring& ConnectionString() const;
 
-    // Opens the database named by the connection text's "Data Source=" item. A missing
-    // file is never created.
+    // Opens the database. A file that begins with the embedded engine's signature is
+    // opened by the embedded engine (the file named by the connection text's "Data
+    // Source=" item); every other one goes to ADO with the connection text as given. A
+    // missing file is never created. Connecting a connected connection does nothing.
     void Connect();
+    // Closes the connection's open queries, then the connection.
     void Disconnect();
     bool Connected() const;
     // Runs a statement that returns no rows, connecting first when not connected.
     void Execute(const std::string& statement);
+
+    // The ADO connection object made at creation (what a Windows machine opens Jet
+    // databases with).
+    IUnknown* AdoObject() const;
 
 private:
     friend class Query;
@@ -57,7 +67,8 @@ private:
     std::unique_ptr<State> state_;
 };
 
-// A row-returning query on a connection. Released before its connection.
+// A row-returning query on a connection, meant to be released before it. When the
+// connection is released first, the query is closed and every later use of it fails.
 class Query {
 public:
     explicit Query(Connection& connection);
@@ -65,17 +76,21 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
 
-    // Replaces the query's text; the query must be closed.
+    // Replaces the query's text; an open query is closed first.
     void SetSql(const std::string& text);
     const std::string& Sql() const;
 
-    // Opens the query; it then stands on its first row (or at the end when there is none).
+    // Opens the query, connecting its connection when needed; it then stands on its first
+    // row (or at the end when there is none). The rows are those of the moment of opening.
     void Open();
+    // Closes the query; a row appended and not posted is dropped.
     void Close();
     bool Active() const;
+    // Moving (First, Next) while a row is being appended posts that row first.
     void First();
     void Next();
-    // Whether the query has passed its last row.
+    // Whether the query has passed its last row. After passing it the query still
+    // stands on the last row; a query without rows reads every column as empty.
     bool Eof() const;
 
     // The columns, in the query's order.
@@ -89,15 +104,26 @@ public:
     std::string AsString(const std::string& field) const;
     DateTime AsDateTime(const std::string& field) const;
 
-    // Starts a new row; SetString assigns its columns from text; Post writes it at once.
+    // Starts a new row (posting one still being appended); SetString assigns its
+    // columns from text; Post writes it at once, and the query then stands on it. Post
+    // without an appended row does nothing; Cancel drops the appended row.
     void Append();
     void SetString(const std::string& field, const std::string& value);
     void Post();
+    void Cancel();
+    bool Appending() const;
 
 private:
-    Connection& connection_;
+    friend class Connection;
+    const CursorEngine& Cursor() const;
+    CursorEngine& Cursor();
+    // The connection goes away before the query: the query closes and keeps no link.
+    void Detach();
+
+    Connection* connection_;
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
+    std::vector<std::string> upperNames_;  // column names upper-cased, for lookups
 };
 
 }  // namespace qel::db

@@ -48,6 +48,23 @@ std::string CurrentDir() {
     return std::string(buf.data(), got);
 }
 
+bool ChangeDir(const std::wstring& name) { return SetCurrentDirectoryW(name.c_str()) != 0; }
+
+std::wstring CurrentDirW() {
+    DWORD n = GetCurrentDirectoryW(0, nullptr);
+    std::vector<wchar_t> buf(n + 1);
+    DWORD got = GetCurrentDirectoryW(static_cast<DWORD>(buf.size()), buf.data());
+    return std::wstring(buf.data(), got);
+}
+
+std::wstring FullPath(const std::wstring& name) {
+    DWORD n = GetFullPathNameW(name.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return name;
+    std::vector<wchar_t> buf(n + 1);
+    DWORD got = GetFullPathNameW(name.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+    return got == 0 || got >= buf.size() ? name : std::wstring(buf.data(), got);
+}
+
 std::uint32_t Attributes(const std::string& name) { return GetFileAttributesA(name.c_str()); }
 
 bool SetAttributes(const std::string& name, std::uint32_t attributes) {

@@ -27,6 +27,12 @@ bool Remove(const std::string& name);
 
 bool ChangeDir(const std::string& name);
 std::string CurrentDir();
+// The same in the platform's UTF-16 form, for names the 8-bit text cannot hold.
+bool ChangeDir(const std::wstring& name);
+std::wstring CurrentDirW();
+// A name made full against the current folder, as the platform would resolve it; the
+// name itself when it cannot be.
+std::wstring FullPath(const std::wstring& name);
 
 // The attribute word, or 0xFFFFFFFF when the entry cannot be found.
 std::uint32_t Attributes(const std::string& name);

@@ -1,56 +1,152 @@
 #pragma once
 // The wizard window frmInstala: a fixed-size window holding three pages, the wizard
-// state and the handlers of its buttons.
+// state and the handlers of its buttons. It is the user-interface port through which
+// the installation run and the database upgrade reach the user.
 #include <windows.h>
 
+#include <exception>
+#include <map>
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "engine/UiPort.h"
 #include "engine/WizardState.h"
+#include "wizard/Banner.h"
+#include "wizard/ControlClasses.h"
+#include "wizard/CopyAnimation.h"
+#include "wizard/DirectoryEdit.h"
+#include "wizard/Glyphs.h"
+#include "wizard/LayoutScale.h"
+#include "wizard/PageLayout.h"
+#include "wizard/TaskbarEntry.h"
+#include "wizard/WizardFonts.h"
 
 namespace qel {
 
 class TdmInstalaQel;
 
-class TfrmInstala {
+class TfrmInstala : public UiPort, private ControlHost {
 public:
     static constexpr const char* kClassName = "TfrmInstala";
     static constexpr const char* kCaption = "Quelvara - Instala\xE7\xE3o";
     static constexpr int kClientWidth = 600;
     static constexpr int kClientHeight = 386;
 
-    // Creates the window, hidden; FormCreate runs during the creation.
-    explicit TfrmInstala(HINSTANCE instance);
-    ~TfrmInstala();
+    // Creates the window, hidden, laid out for the given DPI; FormCreate runs during the
+    // creation. Throws when the window cannot be built.
+    explicit TfrmInstala(HINSTANCE instance, int dpi = LayoutScale::SystemDpi());
+    ~TfrmInstala() override;
     TfrmInstala(const TfrmInstala&) = delete;
     TfrmInstala& operator=(const TfrmInstala&) = delete;
 
-    // Shows the window centred on the screen.
+    // Shows the window centred on the screen, with the focus on the page control.
     void Show();
     HWND Handle() const { return hwnd_; }
     bool Alive() const { return hwnd_ != nullptr; }
+    HWND TaskbarWindow() const { return taskbar_.Handle(); }
 
     // The data module is created after the window; it is handed over once it exists.
     void SetDataModule(TdmInstalaQel* dm) { dm_ = dm; }
+    TdmInstalaQel* DataModule() const { return dm_; }
 
     const WizardState& Estado() const { return estado_; }
-    std::string TextoDiredInstala() const;
-    std::string PastaInicialDiredInstala() const { return diredInitialDir_; }
-    HWND Pagina(int index) const { return pages_[index]; }
+    WizardState& Estado() { return estado_; }
+    std::string TextoDiredInstala() const { return diredInstala_->Text(); }
+    std::string PastaInicialDiredInstala() const { return diredInstala_->InitialFolder(); }
+    DirectoryEdit& diredInstala() { return *diredInstala_; }
+    const CopyAnimation& anmIntala() const { return *anmIntala_; }
+
+    // The controls by their names in the layout (pgcInstala, tbsInicio, BitBtn3,
+    // tpinstal, diredInstala, ...); null for an unknown name.
+    HWND Controle(const std::string& nome) const;
+    HWND JanelaDaPagina(int index) const { return pages_[index]; }
     int PaginaVisivel() const;
+    // The radio items of tpinstal, in their order.
+    const std::vector<HWND>& ItensTipoInstalacao() const { return tipoItens_; }
+
+    // Gives a key message its meaning in the wizard (Tab, Enter, Escape, arrows in the
+    // radio group) before it is dispatched; true when it was used up.
+    bool TrataTecla(const MSG& msg);
+
+    // Runs a handler as a button does: through the failure box's wrapper, with a close
+    // requested meanwhile carried out once it returns.
+    void ExecutaManipulador(void (TfrmInstala::*handler)());
+    // Closes the window now, or when the running handler returns.
+    void PedeFechamento();
+    bool FechamentoPedido() const { return closeRequested_; }
+
+    // UiPort.
+    RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
+                                    BotoesMensagem botoes) override;
+    void MostraAnimacao(bool ligada) override;
+    void MostraPagina(Pagina pagina) override;
+    Pagina PaginaAtual() const override;
+    void MostraAguarde() override;
+    void Repinta() override;
+    void ProcessaMensagens() override;
+    void Fecha() override;
+    int TipoInstalacao() const override;
+    std::string PastaInstalacao() const override;
+
+    // Handlers.
+    void FormCreate();
+    void BitBtn1Click();
+    void BitBtn2Click();
+    void BitBtn3Click();
+    void BitBtn4Click();
+    void BitBtn5Click();
+    void BitBtn6Click();
+    void BitBtn7Click();
+    void BitBtn8Click();
+    void ConfirmaCancelamento();
 
 private:
+    struct ControlInfo {
+        const ControlEntry* entry;
+        HWND hwnd;
+    };
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    bool Notification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
+
     void CreateControls();
-    void FormCreate();
-    void MostraPagina(int index);
+    HWND CreateControl(const ControlEntry& entry, HWND parent, int id);
+    void ShowPage(int index);
+    void Click(HWND button);
+    const ControlInfo* InfoOf(HWND hwnd) const;
+    bool IsBitBtn(HWND hwnd) const;
+    bool LooksDefault(HWND button) const;
+    HWND RoleButton(int page, ButtonRole role) const;
+
+    // Keyboard and focus.
+    std::vector<HWND> TabCycle(int page) const;
+    HWND FocusTarget(HWND entry) const;
+    HWND FirstTabStop(int page) const;
+    void MoveFocus(bool forward);
+    bool MoveInRadioGroup(HWND item, bool forward);
+    void MarkSelectedRadioAsTabStop();
 
     HINSTANCE instance_;
+    LayoutScale scale_;
+    WizardFonts fonts_;
+    Glyphs glyphs_;
+    Picture banner_;
+    TaskbarEntry taskbar_;
     HWND hwnd_ = nullptr;
     HWND pgcInstala_ = nullptr;
-    HWND pages_[3] = {};  // tbsInicio, tbsDiretorio, tbsInstala
-    HWND diredInstala_ = nullptr;
-    std::string diredInitialDir_;
+    HWND pages_[3] = {};
+    std::map<std::string, HWND> byName_;
+    std::map<HWND, ControlInfo> controls_;
+    std::vector<HWND> tipoItens_;
+    std::unique_ptr<DirectoryEdit> diredInstala_;
+    std::unique_ptr<CopyAnimation> anmIntala_;
+    int page_ = -1;
+    HWND savedFocus_ = nullptr;
+    int handlerDepth_ = 0;
+    bool closeRequested_ = false;
+    std::exception_ptr creationFailure_;
     WizardState estado_;
     TdmInstalaQel* dm_ = nullptr;
 };

@@ -4,11 +4,6 @@
 
 namespace qel {
 
-std::string FailureBoxText(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-    return message;
-}
-
 void ReportStartupFailure(const std::string& message) {
     // A window destroyed on the way out has posted the end of the loop; the box must not
     // take that as its own end.

@@ -5,27 +5,15 @@
 #include <exception>
 
 #include "platform/Handles.h"
+#include "wizard/EventLoop.h"
 #include "wizard/Instalador_NEW.h"
 #include "wizard/StartupFailure.h"
 #include "wizard/udmInstaladorQel.h"
 
-namespace {
-
-int RunEventLoop() {
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    return static_cast<int>(msg.wParam);
-}
-
-}  // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // 1. The user-interface framework: COM for ADO and the shell, the common controls.
     qel::ComApartment com;
-    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
     InitCommonControlsEx(&icc);
     try {
         // 2. The wizard window (FormCreate runs while it is created), not shown yet.
@@ -35,7 +23,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         frmInstala.SetDataModule(&dmInstalaQel);
         // 4. The event loop, until the window closes.
         frmInstala.Show();
-        return RunEventLoop();
+        return qel::RunEventLoop(&frmInstala);
     } catch (const std::exception& e) {
         qel::ReportStartupFailure(e.what());
         return 1;

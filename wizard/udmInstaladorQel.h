@@ -3,19 +3,20 @@
 #include <string>
 
 #include "dbupgrade/Database.h"
+#include "engine/ProbeConnection.h"
 
 namespace qel {
 
-class TdmInstalaQel {
+class TdmInstalaQel : public ProbeConnection {
 public:
     // Creates the probe connection: no login prompt, share-deny-none, not open.
     // Throws when the ADO run-time is missing.
     TdmInstalaQel();
 
-    db::Connection& adoInstalaQel() { return adoInstalaQel_; }
+    db::Connection& adoInstalaQel() override { return adoInstalaQel_; }
 
     // Points the probe connection at a database file (short connection text).
-    void ConfiguraConexao(const std::string& caminhoBanco);
+    void ConfiguraConexao(const std::string& caminhoBanco) override;
 
 private:
     db::Connection adoInstalaQel_;

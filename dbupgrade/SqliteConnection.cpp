@@ -1,0 +1,112 @@
+#include "dbupgrade/SqliteConnection.h"
+
+#include <windows.h>
+
+#include "dbupgrade/EmbeddedValues.h"
+#include "dbupgrade/Engine.h"
+#include "dbupgrade/Messages.h"
+#include "dbupgrade/SqliteCursor.h"
+#include "dbupgrade/SqliteExclusiveVfs.h"
+#include "dbupgrade/SqliteSupport.h"
+#include "platform/Failure.h"
+#include "platform/Text.h"
+
+namespace qel::db {
+
+namespace {
+
+// How long a shared connection waits for another one's brief write before giving up.
+constexpr int kBusyWaitMs = 3000;
+
+std::string Utf8Path(const std::wstring& path) {
+    if (path.empty()) return {};
+    int n = WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, path.data(), static_cast<int>(path.size()), out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool IsSharingError(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
+
+class SqliteConnection final : public ConnectionEngine {
+public:
+    SqliteConnection(const std::wstring& path, ShareMode mode) : path_(text::Narrow(path)) {
+        const bool exclusive = mode == ShareMode::Exclusive;
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE,
+                                 exclusive ? ExclusiveVfsName() : nullptr);
+        db_ = db;
+        if (rc != SQLITE_OK) {
+            DWORD error = exclusive ? LastExclusiveOpenError() : static_cast<DWORD>(sqlite3_system_errno(db));
+            CloseQuietly();
+            if (IsSharingError(error)) throw Failure(msg::DatabaseInUse(path_));
+            if ((rc & 0xFF) == SQLITE_CANTOPEN) throw Failure(msg::CannotOpen(path_));
+            throw Failure(msg::NotADatabase(path_));
+        }
+        try {
+            if (exclusive) {
+                // Nobody else can reach the file: keep the engine's locks for the whole time.
+                Run("PRAGMA locking_mode=EXCLUSIVE");
+            } else {
+                sqlite3_busy_timeout(db_, kBusyWaitMs);
+            }
+            // Reading the schema reads the file's header: a damaged file fails here, at
+            // connecting, and not at the first query.
+            Run("SELECT count(*) FROM sqlite_master");
+        } catch (...) {
+            CloseQuietly();
+            throw;
+        }
+    }
+
+    ~SqliteConnection() override { CloseQuietly(); }
+
+    void Close() override {
+        sqlite3* db = db_;
+        db_ = nullptr;
+        // Cursors hold no statement of the connection, so the close always completes.
+        if (db && sqlite3_close(db) != SQLITE_OK) {
+            sqlite3_close_v2(db);
+            throw Failure(msg::DiskError(path_));
+        }
+    }
+
+    void Execute(const std::string& statement) override { Run(ProgramToStored(statement)); }
+
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
+        return std::make_unique<SqliteCursor>(db_, path_, sql);
+    }
+
+private:
+    // Runs every statement of the UTF-8 text to its end.
+    void Run(const std::string& utf8) {
+        const char* next = utf8.c_str();
+        const char* end = next + utf8.size();
+        while (next < end) {
+            const char* tail = nullptr;
+            Statement statement = Prepare(db_, next, static_cast<int>(end - next), path_, &tail);
+            next = tail ? tail : end;
+            if (!statement) continue;  // blanks or a comment
+            int rc;
+            while ((rc = sqlite3_step(statement.get())) == SQLITE_ROW) {
+            }
+            if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
+        }
+    }
+
+    void CloseQuietly() {
+        if (db_) sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+
+    std::string path_;
+    sqlite3* db_ = nullptr;
+};
+
+}  // namespace
+
+std::unique_ptr<ConnectionEngine> ConnectEmbedded(const std::wstring& path, ShareMode mode) {
+    return std::make_unique<SqliteConnection>(path, mode);
+}
+
+}  // namespace qel::db

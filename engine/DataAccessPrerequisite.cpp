@@ -1,0 +1,64 @@
+#include "engine/DataAccessPrerequisite.h"
+
+#include <exception>
+
+#include "engine/ExternalSetup.h"
+#include "platform/FileSystem.h"
+
+namespace qel {
+namespace {
+
+bool FalhaComFechamento(UiPort& ui, const char* texto) {
+    ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
+    ui.Fecha();
+    return false;
+}
+
+// Whether the probe connection opens the staged database. Any failure counts as "no": a
+// missing provider and a missing or damaged file are the same to the user.
+bool ProvaAbre(db::Connection& conexao) {
+    try {
+        conexao.Connect();
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
+    const std::string pastaAdo = estado.AdoStagingDir();
+    if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
+        return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!");
+
+    for (const char* nome : ArquivosADO) {
+        const std::string copia = pastaAdo + "\\" + nome;
+        fs::CopyOver(nome, copia);
+        fs::ClearReadOnly(copia);
+    }
+    fs::ChangeDir(pastaAdo);
+
+    dm.ConfiguraConexao(estado.TempDir + "InstQEL" + "\\" + "qel.mdb");
+    db::Connection& conexao = dm.adoInstalaQel();
+    if (!ProvaAbre(conexao)) {
+        if (!fs::FileExists(estado.SourceDir + "disk.3")) {
+            fs::ChangeDir(estado.SourceDir);
+            return FalhaComFechamento(ui, "Disco nº 1 do ADO não foi descompactado corretamente");
+        }
+        if (!fs::FileExists(estado.SourceDir + "disk.4")) {
+            fs::ChangeDir(estado.SourceDir);
+            return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente");
+        }
+        // How the setup ends is its own business; the open is not tried again.
+        ExecutaEAguarda("Setup.Exe", "/qnt", SW_HIDE);
+    }
+    try {
+        conexao.Disconnect();
+    } catch (const std::exception&) {
+        // Closing a probe that may never have opened has nothing to report.
+    }
+    return true;
+}
+
+}  // namespace qel

@@ -1,0 +1,27 @@
+#pragma once
+// For a fresh install: makes sure the machine can open the database through ADO before the
+// application is put in place, running the data-access setup of the medium when it cannot.
+#include <array>
+#include <string>
+
+#include "engine/ProbeConnection.h"
+#include "engine/UiPort.h"
+#include "engine/WizardState.h"
+
+namespace qel {
+
+// The data-access setup files, staged from the medium in this order.
+inline constexpr std::array<const char*, 18> ArquivosADO = {
+    "adot.mdb",     "advpack.dll", "cabinet.dll", "cfgmgr32.dll", "Cliconf.gid",  "dasetup.exe",
+    "dasetup.ini",  "dasetupr.dll", "mdaceula.txt", "mdacone.cab", "mdactwo.cab", "msvcrt.cab",
+    "mtxfiles.cab", "oleaut.cab",  "setup.exe",   "setupapi.DLL", "w95inf16.DLL", "w95inf32.DLL",
+};
+
+// Stages the data-access setup files from the current folder (the medium) into
+// AdoStagingDir, probes the staged database, and when the probe fails checks the medium's
+// data-access parts and runs their setup silently, waiting for it. Returns false after an
+// error that it reported and that closed the window; true when the run may go on. Leaves
+// AdoStagingDir as the current folder when it returns true.
+bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui);
+
+}  // namespace qel

@@ -1,0 +1,33 @@
+#include "engine/ExternalSetup.h"
+
+#include "platform/Process.h"
+
+namespace qel {
+
+#if defined(__i386__)
+static_assert(sizeof(STARTUPINFOA) == 68, "the 32-bit start-up record is 68 bytes");
+#endif
+
+std::string LinhaDeComando(const std::string& programa, const std::string& parametros) {
+    return "\"" + programa + "\" " + parametros;
+}
+
+STARTUPINFOA InformacaoDeInicio(WORD mostraJanela) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESHOWWINDOW;
+    si.wShowWindow = mostraJanela;
+    return si;
+}
+
+bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
+                     WORD mostraJanela) {
+    std::optional<proc::StartedProcess> programaIniciado = proc::Start(
+        LinhaDeComando(programa, parametros), InformacaoDeInicio(mostraJanela), kCriacaoDoProcesso);
+    if (!programaIniciado) return false;
+    programaIniciado->WaitUntilEnded();
+    programaIniciado->Close();
+    return true;
+}
+
+}  // namespace qel

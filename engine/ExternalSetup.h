@@ -1,0 +1,30 @@
+#pragma once
+// Running an external setup program (the data-access components' own setup) and waiting
+// until it has ended.
+#include <windows.h>
+
+#include <string>
+
+namespace qel {
+
+// A new console for the program, at normal priority.
+inline constexpr DWORD kCriacaoDoProcesso = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
+
+// The program between double quotes, one blank, then the parameters; nothing escaped or
+// trimmed: "Setup.Exe" /qnt
+std::string LinhaDeComando(const std::string& programa, const std::string& parametros);
+
+// The start-up record handed to the program: all zero but its size, the flag that makes
+// the show-window field count, and that field.
+STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
+
+// Starts the program with the given show-window value (0 hides its window), in this
+// process's current folder and with its environment, and blocks without a time limit
+// until it has ended; no window messages are handled meanwhile. A program named without
+// a folder is found by the platform's search order for command lines (the installer's
+// own folder first, then the current folder). Yes when the program was started, no when
+// it could not be; how it ended is not looked at.
+bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
+                     WORD mostraJanela);
+
+}  // namespace qel

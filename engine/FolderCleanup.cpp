@@ -1,0 +1,143 @@
+#include "engine/FolderCleanup.h"
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "platform/FolderListing.h"
+#include "platform/SafeRemoval.h"
+#include "platform/Text.h"
+#include "platform/WidePath.h"
+
+namespace qel {
+
+namespace {
+
+// The walk keeps its own stack of open folders instead of recursing, so no depth of
+// nesting can exhaust the thread's stack, and it reaches every entry by its full path in
+// long form, so no length of path stops it (the current folder could not follow it past
+// MAX_PATH). Each path is paired with where the entry must really live: a name inside a
+// folder really lives at that folder's real place plus the name. Whatever resolves
+// elsewhere is a link, and is neither entered nor removed through.
+struct PastaAberta {
+    std::wstring caminho;  // long form
+    std::wstring real;     // where it really is
+    fs::FolderListing entradas;
+};
+
+[[noreturn]] void NaoPodeEntrar(const std::wstring& pasta, DWORD erro) {
+    throw InOutFailure("Erro de entrada/saída: a pasta \"" + text::Narrow(fs::PlainForm(pasta)) +
+                           "\" não pôde ser aberta (erro " + std::to_string(erro) + ").",
+                       erro);
+}
+
+PastaAberta Entra(std::wstring caminho, std::wstring real) {
+    fs::FolderListing entradas(fs::JoinPath(caminho, L"*.*"), kMascaraLimpeza);
+    if (entradas.Error() != 0) NaoPodeEntrar(caminho, entradas.Error());
+    return {std::move(caminho), std::move(real), std::move(entradas)};
+}
+
+// A sub-folder entry that is a real folder where it is listed, not a link in disguise.
+bool EhPastaDeVerdade(const std::wstring& caminho, const std::wstring& real) {
+    std::optional<std::wstring> onde = fs::PlaceOf(caminho);
+    if (!onde) NaoPodeEntrar(caminho, GetLastError());
+    return fs::SamePath(*onde, real);
+}
+
+// Empties an entered folder, sub-folders depth first. The folder itself stays.
+void Esvazia(PastaAberta pasta, UiPort& ui) {
+    std::vector<PastaAberta> abertas;
+    abertas.push_back(std::move(pasta));
+    for (;;) {
+        std::optional<fs::FolderEntry> entrada = abertas.back().entradas.Next();
+        if (!entrada) {
+            if (abertas.size() == 1) return;
+            std::wstring caminho = std::move(abertas.back().caminho);
+            std::wstring real = std::move(abertas.back().real);
+            abertas.pop_back();  // closes its listing before it is removed
+            fs::RemoveIfAt(caminho, real);
+            ui.ProcessaMensagens();  // the sub-folder was one entry of the folder above
+            continue;
+        }
+        if (!entrada->IsDotEntry()) {
+            const PastaAberta& atual = abertas.back();
+            std::wstring caminho = fs::JoinPath(atual.caminho, entrada->name);
+            std::wstring real = fs::JoinPath(atual.real, entrada->name);
+            if (entrada->IsFolder() && !entrada->IsReparsePoint() &&
+                EhPastaDeVerdade(caminho, real)) {
+                abertas.push_back(Entra(std::move(caminho), std::move(real)));
+                continue;
+            }
+            // A file, or a link: only the entry itself goes, never what it points to.
+            fs::RemoveIfAt(caminho, real);
+        }
+        ui.ProcessaMensagens();
+    }
+}
+
+// Where the folder the caller named must really be, and whether it may be walked: a
+// folder that is itself a link is not.
+struct Alvo {
+    std::wstring real;
+    bool percorre = false;
+};
+
+Alvo Localiza(const std::wstring& cheia) {
+    const std::wstring longa = fs::LongForm(cheia);
+    if (fs::IsRoot(cheia)) {
+        std::optional<std::wstring> real = fs::ResolvedPlaceOf(longa);
+        if (!real) NaoPodeEntrar(longa, GetLastError());
+        return {*real, true};
+    }
+    std::optional<fs::FolderEntry> entrada = fs::EntryOf(longa);
+    if (!entrada) NaoPodeEntrar(longa, GetLastError());
+    std::optional<std::wstring> onde = fs::PlaceOf(longa);
+    if (!onde) NaoPodeEntrar(longa, GetLastError());
+    // It must be an entry of the folder above it, under the name it was given or the
+    // name that folder lists; the folder above may itself be reached through links.
+    std::optional<std::wstring> pai = fs::ResolvedPlaceOf(fs::LongForm(fs::ParentOf(cheia)));
+    if (!pai) return {*onde, !entrada->IsReparsePoint()};
+    const std::wstring dada = cheia.substr(cheia.find_last_of(L'\\') + 1);
+    for (const std::wstring& nome : {entrada->name, dada}) {
+        std::wstring real = fs::JoinPath(*pai, nome);
+        if (fs::SamePath(*onde, real)) return {real, !entrada->IsReparsePoint()};
+    }
+    // Somewhere else: a link the platform does not mark as one.
+    return {fs::JoinPath(*pai, entrada->name), false};
+}
+
+// Leaves the current folder at the parent of the cleaned folder, however the walk ends.
+class VoltaParaOPai {
+public:
+    explicit VoltaParaOPai(const std::wstring& pasta) : pai_(fs::ParentOf(pasta)) {}
+    ~VoltaParaOPai() { fs::ChangeDir(pai_); }
+    VoltaParaOPai(const VoltaParaOPai&) = delete;
+    VoltaParaOPai& operator=(const VoltaParaOPai&) = delete;
+
+private:
+    std::wstring pai_;
+};
+
+}  // namespace
+
+void LimpaPasta(const std::string& pasta, UiPort& ui) {
+    if (!fs::ChangeDir(pasta)) {
+        DWORD erro = GetLastError();
+        NaoPodeEntrar(fs::FullPath(text::Widen(pasta)), erro);
+    }
+    // Entered: from here on the folder is known by its full path, whatever the window's
+    // handlers do to the current folder while messages are handled.
+    const std::wstring cheia = fs::CurrentDirW();
+    Alvo alvo{};
+    {
+        VoltaParaOPai volta(cheia);
+        alvo = Localiza(cheia);
+        if (alvo.percorre) Esvazia(Entra(fs::LongForm(cheia), alvo.real), ui);
+    }
+    // Not while it is the current folder: that would keep it from being removed.
+    fs::RemoveIfAt(fs::LongForm(cheia), alvo.real);
+}
+
+}  // namespace qel

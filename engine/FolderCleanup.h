@@ -1,0 +1,32 @@
+#pragma once
+// Emptying and removing a staging folder at the end of an installation.
+#include <windows.h>
+
+#include <string>
+
+#include "engine/UiPort.h"
+
+namespace qel {
+
+// Every entry is listed: read-only 1, hidden 2, system 4, volume label 8, folder 16,
+// archive 32.
+inline constexpr DWORD kMascaraLimpeza = 63;
+
+// Empties the folder `pasta` (a full path or a name relative to the current folder),
+// its sub-folders depth first, and removes it. Hidden, system and archive files go with
+// the rest; what cannot be deleted (in use, read-only) stays, and so does every folder
+// above it, without a message. After each entry of a listing, pending window messages
+// are handled through `ui`, so the window repaints and responds.
+//
+// A junction or symbolic link inside is never entered: only the link itself is removed,
+// and nothing is removed whose real place is not inside `pasta`. The same holds when
+// `pasta` itself is a link. Nesting of any depth and paths longer than MAX_PATH are
+// cleaned.
+//
+// A folder that cannot be entered (missing, not a folder, access denied) stops the work
+// with an InOutFailure. Once `pasta` has been entered, the current folder is left at its
+// parent however the work ends (a drive root stays current itself); a folder that could
+// not be entered leaves the current folder as it was.
+void LimpaPasta(const std::string& pasta, UiPort& ui);
+
+}  // namespace qel

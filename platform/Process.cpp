@@ -1,0 +1,29 @@
+#include "platform/Process.h"
+
+#include <vector>
+
+namespace qel::proc {
+
+bool StartedProcess::WaitUntilEnded() const {
+    return WaitForSingleObject(process_.get(), INFINITE) == WAIT_OBJECT_0;
+}
+
+void StartedProcess::Close() {
+    process_.reset();
+    thread_.reset();
+}
+
+std::optional<StartedProcess> Start(const std::string& commandLine, const STARTUPINFOA& startup,
+                                    DWORD creationFlags) {
+    // CreateProcessA may write into the command line it is given.
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    STARTUPINFOA si = startup;
+    PROCESS_INFORMATION pi{};
+    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        nullptr, &si, &pi))
+        return std::nullopt;
+    return StartedProcess(pi.hProcess, pi.hThread);
+}
+
+}  // namespace qel::proc

@@ -1,0 +1,38 @@
+#pragma once
+// Starting a program from a command line and waiting for it to end.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "platform/Handles.h"
+
+namespace qel::proc {
+
+// A program this process started: owns its process and thread handles.
+class StartedProcess {
+public:
+    StartedProcess(HANDLE process, HANDLE thread) : process_(process), thread_(thread) {}
+    ~StartedProcess() { Close(); }
+    StartedProcess(StartedProcess&&) = default;
+    StartedProcess& operator=(StartedProcess&&) = default;
+
+    // Blocks until the program has ended, without a time limit. No when the wait itself
+    // failed.
+    bool WaitUntilEnded() const;
+    // Closes the process handle, then the thread handle.
+    void Close();
+
+private:
+    UniqueHandle process_;
+    UniqueHandle thread_;
+};
+
+// CreateProcessA with the program taken from the command line (the platform's search
+// order for command lines finds a bare name), no security attributes, no inherited
+// handles, and this process's own environment and current folder. Nothing when the
+// program could not be started.
+std::optional<StartedProcess> Start(const std::string& commandLine, const STARTUPINFOA& startup,
+                                    DWORD creationFlags);
+
+}  // namespace qel::proc

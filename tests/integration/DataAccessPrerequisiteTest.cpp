@@ -1,0 +1,169 @@
+// The data-access prerequisite against real files under Wine: staging of the setup files,
+// the probe of the staged database, the medium's data-access markers and the silent setup.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <sqlite3.h>
+
+#include "engine/DataAccessPrerequisite.h"
+#include "platform/FileSystem.h"
+#include "platform/Text.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Windows.h"
+#include "wizard/udmInstaladorQel.h"
+
+namespace qel {
+namespace {
+
+using test::ReadFile;
+using test::ScriptedUi;
+using test::TempFolder;
+using test::WriteFile;
+
+void MakeDatabase(const std::string& path) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(db, "CREATE TABLE TA_SISTEMA (DE_VERSAO_BANCO TEXT(10));", nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(db);
+}
+
+class InstalaAdo : public testing::Test {
+protected:
+    void SetUp() override {
+        estado.SourceDir = medium.Path() + "\\";
+        estado.TempDir = temp.Path() + "\\";
+        for (const char* nome : ArquivosADO) WriteFile(medium / nome, std::string("conteudo de ") + nome);
+        // The medium's setup program is our recorder: it notes how it was started.
+        ASSERT_TRUE(CopyFileA((test::TestProgramDir() + "qel_registra_inicio.exe").c_str(),
+                              (medium / "setup.exe").c_str(), FALSE));
+        ASSERT_TRUE(fs::MakeDir(temp / "InstQEL"));
+        ASSERT_TRUE(fs::ChangeDir(medium.Path()));
+    }
+    void TearDown() override {
+        fs::ChangeDir(saved);
+        dm.adoInstalaQel().Disconnect();
+    }
+
+    std::string Staged(const char* nome) const { return temp.Path() + "\\InstADO\\" + nome; }
+    bool SetupRan() const { return fs::FileExists(Staged("registro-inicio.txt")); }
+
+    void ExpectMarkerFailure(const char* texto) {
+        ui.Responde(RespostaMensagem::Ok);
+        EXPECT_FALSE(InstalaADO(estado, dm, ui));
+        ASSERT_EQ(ui.dialogos.size(), 1u);
+        EXPECT_EQ(ui.dialogos[0].texto, texto);
+        EXPECT_EQ(ui.dialogos[0].tipo, TipoMensagem::Erro);
+        EXPECT_EQ(ui.dialogos[0].botoes, BotoesMensagem::Ok);
+        EXPECT_TRUE(ui.fechada);
+        EXPECT_FALSE(SetupRan());
+        EXPECT_EQ(fs::CurrentDir(), medium.Path()) << "back on the medium after a marker error";
+    }
+
+    std::string saved = fs::CurrentDir();
+    TempFolder medium{"adomedium"};
+    TempFolder temp{"adotemp"};
+    WizardState estado;
+    TdmInstalaQel dm;
+    ScriptedUi ui;
+};
+
+TEST_F(InstalaAdo, WhenTheStagedDatabaseOpensStagesEverythingAndRunsNothing) {
+    MakeDatabase(temp / "InstQEL\\QEL.mdb");
+    // No data-access markers at all: they matter only when the probe fails.
+    EXPECT_TRUE(InstalaADO(estado, dm, ui));
+    EXPECT_TRUE(ui.dialogos.empty());
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(SetupRan());
+    for (const char* nome : ArquivosADO)
+        EXPECT_EQ(ReadFile(Staged(nome)), ReadFile(medium / nome)) << nome;
+    EXPECT_EQ(fs::CurrentDir(), temp.Path() + "\\InstADO");
+    EXPECT_FALSE(dm.adoInstalaQel().Connected()) << "the probe is closed again";
+    EXPECT_EQ(dm.adoInstalaQel().ConnectionString(),
+              text::Widen("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + temp.Path() +
+                          "\\InstQEL\\qel.mdb;Persist Security Info=False"));
+}
+
+TEST_F(InstalaAdo, StagedCopiesLoseTheReadOnlyBitAndKeepTheOthers) {
+    MakeDatabase(temp / "InstQEL\\QEL.mdb");
+    SetFileAttributesA((medium / "adot.mdb").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+    SetFileAttributesA((medium / "oleaut.cab").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A copy from an earlier attempt is replaced.
+    ASSERT_TRUE(fs::MakeDir(temp / "InstADO"));
+    WriteFile(Staged("mdacone.cab"), "tentativa anterior");
+
+    EXPECT_TRUE(InstalaADO(estado, dm, ui));
+    DWORD a = GetFileAttributesA(Staged("adot.mdb").c_str());
+    EXPECT_FALSE(a & FILE_ATTRIBUTE_READONLY);
+    EXPECT_TRUE(a & FILE_ATTRIBUTE_HIDDEN);
+    EXPECT_FALSE(GetFileAttributesA(Staged("oleaut.cab").c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(ReadFile(Staged("mdacone.cab")), "conteudo de mdacone.cab");
+    for (const char* nome : {"adot.mdb", "oleaut.cab"})
+        SetFileAttributesA((medium / nome).c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(InstalaAdo, AMissingFirstDataAccessMarkerEndsTheRun) {
+    WriteFile(medium / "disk.4", "4");  // the second marker does not save it
+    ExpectMarkerFailure("Disco nº 1 do ADO não foi descompactado corretamente");
+}
+
+TEST_F(InstalaAdo, AFirstMarkerThatIsAFolderCountsAsMissing) {
+    ASSERT_TRUE(fs::MakeDir(medium / "disk.3"));
+    WriteFile(medium / "disk.4", "4");
+    ExpectMarkerFailure("Disco nº 1 do ADO não foi descompactado corretamente");
+}
+
+TEST_F(InstalaAdo, AMissingSecondDataAccessMarkerEndsTheRun) {
+    WriteFile(medium / "disk.3", "3");
+    ExpectMarkerFailure("Disco nº 2 do ADO não foi descompactado corretamente");
+}
+
+TEST_F(InstalaAdo, ADamagedStagedDatabaseRunsTheSetupHiddenAndWaitsForIt) {
+    WriteFile(medium / "disk.3", "3");
+    WriteFile(medium / "disk.4", "4");
+    WriteFile(temp / "InstQEL\\QEL.mdb", "isto nao e um banco de dados");
+
+    EXPECT_TRUE(InstalaADO(estado, dm, ui));
+    EXPECT_TRUE(ui.dialogos.empty());
+    EXPECT_FALSE(ui.fechada);
+    ASSERT_TRUE(SetupRan());
+    const std::string registro = ReadFile(Staged("registro-inicio.txt"));
+    EXPECT_NE(registro.find("linha=\"Setup.Exe\" /qnt\n"), std::string::npos) << registro;
+    EXPECT_NE(registro.find("mostra=0\n"), std::string::npos) << registro;
+    EXPECT_NE(registro.find("terminou=sim"), std::string::npos) << "returned before the setup ended";
+    EXPECT_EQ(fs::CurrentDir(), temp.Path() + "\\InstADO");
+}
+
+TEST_F(InstalaAdo, AMissingStagedDatabaseCountsLikeAMissingProvider) {
+    WriteFile(medium / "disk.3", "3");
+    WriteFile(medium / "disk.4", "4");
+    EXPECT_TRUE(InstalaADO(estado, dm, ui));
+    EXPECT_TRUE(SetupRan());
+    EXPECT_FALSE(fs::FileExists(temp / "InstQEL\\qel.mdb")) << "the probe never creates the file";
+}
+
+TEST_F(InstalaAdo, WithoutASetupProgramNothingStartsAndTheRunGoesOn) {
+    WriteFile(medium / "disk.3", "3");
+    WriteFile(medium / "disk.4", "4");
+    ASSERT_TRUE(fs::Remove(medium / "setup.exe"));
+    EXPECT_TRUE(InstalaADO(estado, dm, ui));
+    EXPECT_TRUE(ui.dialogos.empty());
+    EXPECT_FALSE(fs::FileExists(Staged("setup.exe")));
+    EXPECT_FALSE(SetupRan());
+}
+
+TEST_F(InstalaAdo, AStagingFolderThatCannotBeCreatedEndsTheRunWhereItStands) {
+    WriteFile(temp / "arquivo", "no caminho");
+    estado.TempDir = temp.Path() + "\\arquivo\\";
+    ui.Responde(RespostaMensagem::Ok);
+    EXPECT_FALSE(InstalaADO(estado, dm, ui));
+    ASSERT_EQ(ui.dialogos.size(), 1u);
+    EXPECT_EQ(ui.dialogos[0].texto, "Diretório temporário de instalação não pôde ser criado!");
+    EXPECT_TRUE(ui.fechada);
+    EXPECT_EQ(fs::CurrentDir(), medium.Path()) << "the current folder is left as it was";
+}
+
+}  // namespace
+}  // namespace qel

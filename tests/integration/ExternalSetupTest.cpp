@@ -1,0 +1,122 @@
+// The setup runner starting a real program of ours and waiting for it to end.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "engine/ExternalSetup.h"
+#include "platform/FileSystem.h"
+#include "platform/Handles.h"
+#include "tests/support/TempFolder.h"
+#include "tests/support/Windows.h"
+
+namespace qel {
+namespace {
+
+using test::TempFolder;
+
+const char kRecorder[] = "qel_registra_inicio.exe";
+
+// The child's record: one key=value per line.
+std::map<std::string, std::string> RecordIn(const std::string& folder) {
+    std::map<std::string, std::string> record;
+    std::istringstream lines(test::ReadFile(folder + "\\registro-inicio.txt"));
+    for (std::string line; std::getline(lines, line);) {
+        auto eq = line.find('=');
+        if (eq != std::string::npos) record[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return record;
+}
+
+class Execucao : public testing::Test {
+protected:
+    Execucao() : before_(fs::CurrentDir()) {
+        // The data-access setup is found in the current folder under this name.
+        EXPECT_TRUE(CopyFileA((test::TestProgramDir() + kRecorder).c_str(), (work_ / "Setup.Exe").c_str(), FALSE));
+        EXPECT_TRUE(fs::ChangeDir(work_.Path()));
+        SetEnvironmentVariableA("QEL_TESTE_AMBIENTE", "herdado do instalador");
+    }
+    ~Execucao() override {
+        SetEnvironmentVariableA("QEL_TESTE_AMBIENTE", nullptr);
+        fs::ChangeDir(before_);
+        // The new console's host lingers a moment in the work folder after the program
+        // has ended; the folder can be removed once it is gone too.
+        if (fs::FileExists(work_ / "registro-inicio.txt")) {
+            DWORD process = std::stoul(RecordIn(work_.Path())["processo"]);
+            for (DWORD start = GetTickCount(); GetTickCount() - start < 3000; Sleep(50)) {
+                UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+                if (!p) break;
+            }
+        }
+    }
+
+    TempFolder work_{"InstADO"};
+    std::string before_;
+};
+
+TEST_F(Execucao, RunsTheSetupHiddenWithItsParametersAndWaitsUntilItHasEnded) {
+    DWORD start = GetTickCount();
+    bool started = ExecutaEAguarda("Setup.Exe", "/qnt", 0);
+    DWORD elapsed = GetTickCount() - start;
+
+    ASSERT_TRUE(started);
+    auto record = RecordIn(work_.Path());
+    // The child writes its last line after waiting 1.5 s, just before it ends.
+    EXPECT_EQ(record["terminou"], "sim");
+    EXPECT_GE(elapsed, 1450u);
+    EXPECT_EQ(record["linha"], "\"Setup.Exe\" /qnt");
+    EXPECT_EQ(record["linha"].size(), 16u);
+    EXPECT_EQ(record["cb"], std::to_string(sizeof(STARTUPINFOA)));
+    EXPECT_EQ(record["flags"], "1");
+    EXPECT_EQ(record["mostra"], "0");
+    EXPECT_EQ(record["posicao"], "0,0,0,0,0,0,0,0");
+    EXPECT_EQ(record["prioridade"], std::to_string(NORMAL_PRIORITY_CLASS));
+    EXPECT_EQ(record["console"], "propria");
+    // The installer's own current folder and environment.
+    EXPECT_EQ(record["pasta"], work_.Path());
+    EXPECT_EQ(record["ambiente"], "herdado do instalador");
+    EXPECT_EQ(fs::CurrentDir(), work_.Path());
+}
+
+TEST_F(Execucao, EmptyParametersStillEndWithTheBlankAndTheShowValueIsPassedOn) {
+    std::string program = work_ / "Setup.Exe";
+
+    ASSERT_TRUE(ExecutaEAguarda(program, "", SW_SHOWMINNOACTIVE));
+
+    auto record = RecordIn(work_.Path());
+    EXPECT_EQ(record["linha"], "\"" + program + "\" ");
+    EXPECT_EQ(record["mostra"], std::to_string(SW_SHOWMINNOACTIVE));
+    EXPECT_EQ(record["terminou"], "sim");
+}
+
+TEST_F(Execucao, AProgramThatDoesNotExistGivesNoAtOnce) {
+    DWORD start = GetTickCount();
+    EXPECT_FALSE(ExecutaEAguarda("NaoExiste.Exe", "/qnt", 0));
+    EXPECT_FALSE(ExecutaEAguarda(work_ / "nada\\Setup.Exe", "/qnt", 0));
+    EXPECT_LT(GetTickCount() - start, 1000u);
+    EXPECT_FALSE(fs::FileExists(work_ / "registro-inicio.txt"));
+}
+
+TEST_F(Execucao, LeavesNoHandleOfTheProgramOpen) {
+    ASSERT_TRUE(ExecutaEAguarda("Setup.Exe", "/espera=0", 0));
+
+    // An ended process or thread can still be opened by its id for as long as someone
+    // holds a handle to it. The new console's host may hold one a moment longer.
+    auto record = RecordIn(work_.Path());
+    DWORD process = std::stoul(record["processo"]), thread = std::stoul(record["thread"]);
+    ASSERT_NE(process, 0u);
+    auto stillOpen = [&] {
+        UniqueHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process));
+        UniqueHandle t(OpenThread(THREAD_QUERY_LIMITED_INFORMATION, FALSE, thread));
+        return p || t;
+    };
+    DWORD start = GetTickCount();
+    while (stillOpen() && GetTickCount() - start < 3000) Sleep(50);
+    EXPECT_FALSE(stillOpen()) << "a handle of the program is still open";
+}
+
+}  // namespace
+}  // namespace qel

@@ -1,0 +1,30 @@
+#include "wizard/FailureBox.h"
+
+#include <exception>
+
+#include "wizard/ApplicationTitle.h"
+
+namespace qel {
+
+std::string FailureBoxText(const std::string& message) {
+    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
+    return message;
+}
+
+void ShowFailureBox(HWND owner, const std::string& message) {
+    if (owner && !IsWindow(owner)) owner = nullptr;
+    MessageBoxA(owner, FailureBoxText(message).c_str(), ApplicationTitle().c_str(),
+                MB_OK | MB_ICONERROR | (owner ? MB_APPLMODAL : MB_TASKMODAL));
+}
+
+void RunHandler(HWND owner, const std::function<void()>& handler) noexcept {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ShowFailureBox(owner, e.what());
+    } catch (...) {
+        ShowFailureBox(owner, "Unexpected failure");
+    }
+}
+
+}  // namespace qel

