@@ -141,7 +141,8 @@ std::vector<std::string> Labels(HWND parent) {
 void Press(HWND button) { PostMessageA(button, BM_CLICK, 0, 0); }
 
 void PressButton(HWND window, const std::string& caption, DWORD timeoutMs) {
-    Press(WaitFor(window, "Button", caption, timeoutMs));
+    // Any class: the wizard's glyph buttons are buttons of a class of their own.
+    Press(WaitFor(window, nullptr, caption, timeoutMs));
 }
 
 void SetText(HWND edit, const std::string& text) {

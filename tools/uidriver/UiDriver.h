@@ -67,7 +67,8 @@ std::vector<std::string> Labels(HWND parent);
 // Presses a button as a click would (the program handles it on its own time: a press that
 // opens a modal dialog does not block the driver).
 void Press(HWND button);
-// Presses the showing button of that caption in a window; throws when there is none.
+// Presses the showing button of that caption (any button class) in a window; throws
+// when there is none.
 void PressButton(HWND window, const std::string& caption, DWORD timeoutMs = 5000);
 // Replaces the text of an edit field.
 void SetText(HWND edit, const std::string& text);

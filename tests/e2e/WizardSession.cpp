@@ -1,0 +1,86 @@
+#include "tests/e2e/WizardSession.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/FileSystem.h"
+#include "tests/support/Windows.h"
+
+namespace qel::e2e {
+
+std::string DemoFolder(const char* name) { return test::TestProgramDir() + "..\\demo\\" + name; }
+
+void CopyFolderFiles(const std::string& from, const std::string& to) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((from + "\\*").c_str(), &d);
+    if (h == INVALID_HANDLE_VALUE) throw std::runtime_error("no folder " + from);
+    do {
+        if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+        if (!CopyFileA((from + "\\" + d.cFileName).c_str(), (to + "\\" + d.cFileName).c_str(), FALSE))
+            throw std::runtime_error(std::string("cannot copy ") + d.cFileName);
+    } while (FindNextFileA(h, &d));
+    FindClose(h);
+}
+
+namespace {
+
+uidriver::Program StartIn(const std::string& medium, const std::vector<std::string>& without) {
+    CopyFolderFiles(DemoFolder("medium"), medium);
+    for (const auto& f : without) fs::Remove(medium + "\\" + f);
+    return uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium);
+}
+
+}  // namespace
+
+WizardSession::WizardSession(const std::vector<std::string>& withoutFiles)
+    : program_(StartIn(medium_.Path(), withoutFiles)) {
+    window_ = program_.WaitWindow(kCaption, kWait, "TfrmInstala");
+}
+
+int WizardSession::Page() const {
+    if (uidriver::Find(window_, nullptr, "Instalar")) return 2;
+    if (uidriver::Find(window_, nullptr, "Diret\xF3rio de Instala\xE7\xE3o")) return 1;
+    if (uidriver::Find(window_, nullptr, "Tipo de Instala\xE7\xE3o")) return 0;
+    return -1;
+}
+
+bool WizardSession::WaitPage(int page, DWORD timeoutMs) const {
+    const DWORD start = GetTickCount();
+    while (Page() != page) {
+        if (GetTickCount() - start >= timeoutMs) return false;
+        Sleep(30);
+    }
+    return true;
+}
+
+void WizardSession::ChooseType(int index) {
+    const char* item = index == 0 ? "1- Instala QEL" : "2- Atualiza\xE7\xE3o";
+    HWND radio = uidriver::WaitFor(window_, nullptr, item, 5000);
+    SendMessageA(radio, BM_CLICK, 0, 0);
+    if (SendMessageA(radio, BM_GETCHECK, 0, 0) != BST_CHECKED)
+        throw uidriver::DriverError(std::string("could not choose ") + item);
+}
+
+void WizardSession::SetFolder(const std::string& folder) {
+    for (HWND h : uidriver::Descendants(window_))
+        if (uidriver::ClassName(h) == "TDirectoryEdit") return uidriver::SetText(h, folder);
+    throw uidriver::DriverError("no folder field");
+}
+
+void WizardSession::Press(const std::string& caption) { uidriver::PressButton(window_, caption); }
+
+HWND WizardSession::WaitDialog(const std::string& title, DWORD timeoutMs) const {
+    return program_.WaitWindow(title, timeoutMs);
+}
+
+std::string WizardSession::Message(HWND dialog) {
+    std::vector<std::string> labels = uidriver::Labels(dialog);
+    return labels.empty() ? std::string() : labels.back();
+}
+
+void WizardSession::Answer(HWND dialog, const std::string& button) {
+    uidriver::PressButton(dialog, button);
+    uidriver::WaitGone(dialog, kWait);
+}
+
+}  // namespace qel::e2e

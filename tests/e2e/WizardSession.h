@@ -1,0 +1,52 @@
+#pragma once
+// One end-to-end session: a fresh copy of the demo installation medium, the real
+// InstalaQEL.exe started from it, and the steps a person takes through its window.
+#include <string>
+#include <vector>
+
+#include "tests/support/TempFolder.h"
+#include "tools/uidriver/UiDriver.h"
+
+namespace qel::e2e {
+
+inline constexpr const char* kCaption = "Quelvara - Instala\xE7\xE3o";
+inline constexpr DWORD kWait = 20000;
+
+// The folders the build made: the demo medium and an installed QEL 3.1.9.
+std::string DemoFolder(const char* name);
+// Copies every file of a folder into another (no sub-folders).
+void CopyFolderFiles(const std::string& from, const std::string& to);
+
+class WizardSession {
+public:
+    // Lays out a medium (optionally without some of its files) and starts the wizard.
+    explicit WizardSession(const std::vector<std::string>& withoutFiles = {});
+
+    const std::string& Medium() const { return medium_.Path(); }
+    uidriver::Program& Program() { return program_; }
+    HWND Window() const { return window_; }
+
+    // Which page shows: 0, 1 or 2 (-1 when none can be told).
+    int Page() const;
+    // Waits until that page shows; whether it did.
+    bool WaitPage(int page, DWORD timeoutMs = 5000) const;
+    void ChooseType(int index);
+    void SetFolder(const std::string& folder);
+    // Presses a button of the wizard's showing page.
+    void Press(const std::string& caption);
+    // Waits for a dialog with that title; returns it.
+    HWND WaitDialog(const std::string& title, DWORD timeoutMs = kWait) const;
+    // The dialog's message text.
+    static std::string Message(HWND dialog);
+    // Presses a button of the dialog and waits until it is gone.
+    static void Answer(HWND dialog, const std::string& button);
+    // Waits for the program to end; its exit code.
+    DWORD WaitExit(DWORD timeoutMs = kWait) { return program_.WaitExit(timeoutMs); }
+
+private:
+    test::TempFolder medium_{"e2emedium"};
+    uidriver::Program program_;
+    HWND window_ = nullptr;
+};
+
+}  // namespace qel::e2e
