@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include "platform/FileSystem.h"
-#include "tests/e2e/WizardSession.h"
+#include "tests/e2e/DemoMedium.h"
 
 namespace qel::e2e {
 namespace {
 
 TEST(Flow, AMediumWithoutItsFirstMarkerIsReportedAndTheProgramEnds) {
-    WizardSession s({"disk.1"});
+    DemoSession s({"disk.1"});
     s.Press("Continuar");
     HWND error = s.WaitDialog("Error");
     EXPECT_EQ(WizardSession::Message(error), "Disco n\xBA 1 n\xE3o foi descompactado corretamente");
@@ -19,7 +19,7 @@ TEST(Flow, AMediumWithoutItsFirstMarkerIsReportedAndTheProgramEnds) {
 }
 
 TEST(Flow, AMediumWithoutTheProgramFailsTheSecondPart) {
-    WizardSession s({"QEL.ex_"});
+    DemoSession s({"QEL.ex_"});
     s.Press("Continuar");
     HWND error = s.WaitDialog("Error");
     EXPECT_EQ(WizardSession::Message(error), "Disco n\xBA 2 n\xE3o foi descompactado corretamente");
@@ -30,7 +30,7 @@ TEST(Flow, AMediumWithoutTheProgramFailsTheSecondPart) {
 TEST(Flow, ContinuarCreatesTheInstallFolderWithItsParentsAndVoltarGoesBack) {
     test::TempFolder base("e2efolder");
     const std::string folder = base.Path() + "\\Arquivos de Programas\\ZAV\\QEL";
-    WizardSession s;
+    DemoSession s;
     s.Press("Continuar");
     ASSERT_TRUE(s.WaitPage(1));
     s.SetFolder(folder);
@@ -46,7 +46,7 @@ TEST(Flow, ContinuarCreatesTheInstallFolderWithItsParentsAndVoltarGoesBack) {
 
 TEST(Flow, CancelarAsksOnEveryPageAndOnlyYesEndsTheProgram) {
     test::TempFolder target("e2ecancel");
-    WizardSession s;
+    DemoSession s;
     s.SetFolder(target.Path());
     for (int page = 0; page < 3; ++page) {
         s.Press("Cancelar");

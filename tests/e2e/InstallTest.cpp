@@ -5,11 +5,17 @@
 #include <windows.h>
 
 #include "platform/FileSystem.h"
-#include "tests/e2e/Databases.h"
-#include "tests/e2e/WizardSession.h"
+#include "tests/e2e/DemoMedium.h"
+#include "tools/uidriver/DatabaseReader.h"
 
 namespace qel::e2e {
 namespace {
+
+using uidriver::CopyFolderFiles;
+using uidriver::CountRows;
+using uidriver::Exec;
+using uidriver::Rows;
+using uidriver::Scalar;
 
 using test::ReadFile;
 using test::TempFolder;
@@ -33,7 +39,7 @@ std::vector<std::string> Matching(const std::string& folder, const char* pattern
 std::string TempDir() { return fs::TempPath(); }
 
 // Walks the three pages to the Instalar button and confirms; the run starts.
-void WalkToInstall(WizardSession& s, int type, const std::string& folder) {
+void WalkToInstall(DemoSession& s, int type, const std::string& folder) {
     s.ChooseType(type);
     s.Press("Continuar");
     ASSERT_TRUE(s.WaitPage(1));
@@ -46,7 +52,7 @@ void WalkToInstall(WizardSession& s, int type, const std::string& folder) {
     WizardSession::Answer(confirm, "&Yes");
 }
 
-void ExpectFinished(WizardSession& s) {
+void ExpectFinished(DemoSession& s) {
     HWND info = s.WaitDialog("Information", 120000);
     EXPECT_EQ(WizardSession::Message(info), kConcluida);
     WizardSession::Answer(info, "OK");
@@ -76,7 +82,7 @@ TEST(Install, AFreshInstallPutsEveryFileInPlace) {
     const bool midasBefore = fs::FileExists(midas);
     const std::string midasBytes = midasBefore ? ReadFile(midas) : "";
 
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 0, target);
     ExpectFinished(s);
 
@@ -94,7 +100,7 @@ TEST(Install, AnUpdateOfAnOlderSchemaCarriesTheDataAndKeepsABackup) {
     const std::string target = InstalledQel(base);
     const std::string oldDatabase = ReadFile(target + "\\QEL.mdb");
 
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 1, target);
     ExpectFinished(s);
 
@@ -134,7 +140,7 @@ TEST(Install, AnUpdateOfTheSameSchemaOnlyStampsTheApplicationVersion) {
     ASSERT_TRUE(CopyFileA(Payload("QEL.mdb").c_str(), db.c_str(), FALSE));
     Exec(db, "UPDATE TA_SISTEMA SET DE_VERSAO_SISTEMA = '3.2.0'");
 
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 1, target);
     ExpectFinished(s);
 
@@ -151,7 +157,7 @@ TEST(Install, AnUpdateOfANewerSchemaLeavesTheDatabaseAlone) {
     Exec(db, "UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.3.0'");
     const std::string before = ReadFile(db);
 
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 1, target);
     ExpectFinished(s);
 
@@ -163,7 +169,7 @@ TEST(Install, AnUpdateOfANewerSchemaLeavesTheDatabaseAlone) {
 TEST(Install, TheTypeMustMatchTheFolderOrTheWizardReturnsToPageTwo) {
     TempFolder empty("e2eempty");
     {
-        WizardSession s;
+        DemoSession s;
         WalkToInstall(s, 1, empty.Path());
         HWND warning = s.WaitDialog("Warning");
         EXPECT_EQ(WizardSession::Message(warning),
@@ -174,7 +180,7 @@ TEST(Install, TheTypeMustMatchTheFolderOrTheWizardReturnsToPageTwo) {
     }
     TempFolder base("e2ehasdb");
     const std::string target = InstalledQel(base);
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 0, target);
     HWND warning = s.WaitDialog("Warning");
     EXPECT_EQ(WizardSession::Message(warning),
@@ -195,7 +201,7 @@ TEST(Install, AnInstalledDatabaseHeldOpenStopsTheCarryOverWithTheWindowOpen) {
                                OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(other, INVALID_HANDLE_VALUE);
 
-    WizardSession s;
+    DemoSession s;
     WalkToInstall(s, 1, target);
     HWND simple = s.WaitDialog("Instalaqel", 60000);
     EXPECT_FALSE(WizardSession::Message(simple).empty()) << "the engine's own message";

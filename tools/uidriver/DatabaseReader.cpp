@@ -1,4 +1,4 @@
-#include "tests/e2e/Databases.h"
+#include "tools/uidriver/DatabaseReader.h"
 
 #include <sqlite3.h>
 
@@ -7,7 +7,7 @@
 
 #include "platform/Text.h"
 
-namespace qel::e2e {
+namespace qel::uidriver {
 namespace {
 
 struct Closer {
@@ -62,4 +62,4 @@ void Exec(const std::string& database, const std::string& sql) {
     }
 }
 
-}  // namespace qel::e2e
+}  // namespace qel::uidriver

@@ -1,14 +1,9 @@
-#include "tests/e2e/WizardSession.h"
+#include "tools/uidriver/WizardSession.h"
 
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/FileSystem.h"
-#include "tests/support/Windows.h"
-
-namespace qel::e2e {
-
-std::string DemoFolder(const char* name) { return test::TestProgramDir() + "..\\demo\\" + name; }
+namespace qel::uidriver {
 
 void CopyFolderFiles(const std::string& from, const std::string& to) {
     WIN32_FIND_DATAA d;
@@ -22,18 +17,8 @@ void CopyFolderFiles(const std::string& from, const std::string& to) {
     FindClose(h);
 }
 
-namespace {
-
-uidriver::Program StartIn(const std::string& medium, const std::vector<std::string>& without) {
-    CopyFolderFiles(DemoFolder("medium"), medium);
-    for (const auto& f : without) fs::Remove(medium + "\\" + f);
-    return uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium);
-}
-
-}  // namespace
-
-WizardSession::WizardSession(const std::vector<std::string>& withoutFiles)
-    : program_(StartIn(medium_.Path(), withoutFiles)) {
+WizardSession::WizardSession(const std::string& medium)
+    : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium)) {
     window_ = program_.WaitWindow(kCaption, kWait, "TfrmInstala");
 }
 
@@ -83,4 +68,4 @@ void WizardSession::Answer(HWND dialog, const std::string& button) {
     uidriver::WaitGone(dialog, kWait);
 }
 
-}  // namespace qel::e2e
+}  // namespace qel::uidriver

@@ -1,28 +1,25 @@
 #pragma once
-// One end-to-end session: a fresh copy of the demo installation medium, the real
-// InstalaQEL.exe started from it, and the steps a person takes through its window.
+// The setup wizard driven from outside: InstalaQEL.exe started from an installation
+// medium, and the steps a person takes through its window.
 #include <string>
 #include <vector>
 
-#include "tests/support/TempFolder.h"
 #include "tools/uidriver/UiDriver.h"
 
-namespace qel::e2e {
+namespace qel::uidriver {
 
 inline constexpr const char* kCaption = "Quelvara - Instala\xE7\xE3o";
 inline constexpr DWORD kWait = 20000;
 
-// The folders the build made: the demo medium and an installed QEL 3.1.9.
-std::string DemoFolder(const char* name);
-// Copies every file of a folder into another (no sub-folders).
+// Copies every file of a folder into another (no sub-folders); throws when one fails.
 void CopyFolderFiles(const std::string& from, const std::string& to);
 
 class WizardSession {
 public:
-    // Lays out a medium (optionally without some of its files) and starts the wizard.
-    explicit WizardSession(const std::vector<std::string>& withoutFiles = {});
+    // Starts the wizard of the medium in that folder, the medium being the current folder,
+    // and waits for its window.
+    explicit WizardSession(const std::string& medium);
 
-    const std::string& Medium() const { return medium_.Path(); }
     uidriver::Program& Program() { return program_; }
     HWND Window() const { return window_; }
 
@@ -44,9 +41,8 @@ public:
     DWORD WaitExit(DWORD timeoutMs = kWait) { return program_.WaitExit(timeoutMs); }
 
 private:
-    test::TempFolder medium_{"e2emedium"};
     uidriver::Program program_;
     HWND window_ = nullptr;
 };
 
-}  // namespace qel::e2e
+}  // namespace qel::uidriver

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace qel::e2e {
+namespace qel::uidriver {
 
 // Every row of a query, each value as SQLite gives its text ("<null>" for NULL).
 std::vector<std::vector<std::string>> Rows(const std::string& database, const std::string& sql);
@@ -13,4 +13,4 @@ long long CountRows(const std::string& database, const std::string& table);
 // Runs statements against a database file (preparing a scenario).
 void Exec(const std::string& database, const std::string& sql);
 
-}  // namespace qel::e2e
+}  // namespace qel::uidriver
