@@ -30,10 +30,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_WALKTHROUGH:-}" ]; then
   exec "$root/tools/wine-run.sh" "$prefix" i686 InstalaQEL.exe
 fi
 
+status=0
 "$root/tools/with-xvfb.sh" "$root/tools/wine-run.sh" "$prefix" i686 "$build/demo/programs/walkthrough.exe" \
   "$(winpath "$out/medium")" "$(winpath "$out/installed-3.1.9")" "$(winpath "$build/demo/payload")" \
-  "$(winpath "$out/screenshots")" 'C:\QEL-demo'
-status=$?
+  "$(winpath "$out/screenshots")" 'C:\QEL-demo' || status=$?
 for bmp in "$out"/screenshots/*.bmp; do
   [ -f "$bmp" ] || continue
   convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
