@@ -35,10 +35,9 @@ protected:
 };
 
 TEST_F(VersionCheck, ComparesTheDotlessNumbersOfBothVersions) {
-    // VersaoBanco is "3.2.0", 320.
+    // VersaoBanco is "3.2.0", 320. (How a text is read is told by the unit tests.)
     const std::vector<std::pair<const char*, int>> casos = {
-        {"3.2.0", 0}, {"3.1.9", 1}, {"3.2.1", 2}, {"3.10.0", 2}, {"3.2", 1},    {"320", 0},
-        {"03.2.0", 0}, {"  3.2.0", 0}, {"+3.2.0", 0}, {"-3.2.0", 1}, {"2.9.99", 2}, {"0", 1},
+        {"3.2.0", 0}, {"3.1.9", 1}, {"3.2.1", 2}, {"3.10.0", 2}, {"3.2", 1}, {"320", 0}, {"03.2.0", 0}, {" -3.2.0", 1},
     };
     for (const auto& [versao, esperado] : casos) {
         Instala({{versao, "3.2.1"}});
@@ -56,10 +55,8 @@ TEST_F(VersionCheck, AVersionThatIsNoWholeNumberFailsWithItsDotlessText) {
     const std::vector<std::pair<const char*, const char*>> casos = {
         {"3.2.0a", "'320a' is not a valid integer value"},
         {"3.2.0 ", "'320 ' is not a valid integer value"},
-        {"v3.2.0", "'v320' is not a valid integer value"},
         {"", "'' is not a valid integer value"},
         {"NULL", "'' is not a valid integer value"},
-        {"...", "'' is not a valid integer value"},
         {"9.9.9.9.9.9.9.9.9.9", "'9999999999' is not a valid integer value"},
     };
     for (const auto& [versao, mensagem] : casos) {
