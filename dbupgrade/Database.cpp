@@ -18,6 +18,7 @@ struct Connection::State {
     ComPtr<IUnknown> ado;
     bool loginPrompt = true;
     ShareMode mode = ShareMode::Default;
+    CommitMode commits = CommitMode::Durable;
     std::wstring connectionString;
     std::unique_ptr<ConnectionEngine> engine;
     std::vector<Query*> queries;  // queries made on this connection and not yet released
@@ -36,6 +37,8 @@ bool Connection::LoginPrompt() const { return state_->loginPrompt; }
 // Takes effect at the next Connect.
 void Connection::SetShareMode(ShareMode mode) { state_->mode = mode; }
 ShareMode Connection::Mode() const { return state_->mode; }
+void Connection::SetCommitMode(CommitMode mode) { state_->commits = mode; }
+CommitMode Connection::Commits() const { return state_->commits; }
 void Connection::SetConnectionString(const std::wstring& text) { state_->connectionString = text; }
 const std::wstring& Connection::ConnectionString() const { return state_->connectionString; }
 IUnknown* Connection::AdoObject() const { return state_->ado.get(); }
@@ -44,7 +47,7 @@ void Connection::Connect() {
     if (state_->engine) return;
     std::wstring dataSource = DataSourceOf(state_->connectionString);
     if (!dataSource.empty() && ChooseEngine(dataSource) == EngineKind::Embedded)
-        state_->engine = ConnectEmbedded(dataSource, state_->mode);
+        state_->engine = ConnectEmbedded(dataSource, state_->mode, state_->commits);
     else
         state_->engine = ConnectAdo(state_->ado.get(), state_->connectionString, state_->mode);
 }

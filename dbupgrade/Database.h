@@ -18,6 +18,18 @@ enum class ShareMode {
     DenyNone,   // others may read and write alongside
 };
 
+// How a connection's commits reach the disk. Either way every posted row or executed
+// statement is in the file when the call returns, so every other connection and program
+// sees it at once.
+enum class CommitMode {
+    Durable,  // each commit is on the disk before it returns and survives a crash
+    // For a scratch copy that is flushed as a whole before anyone relies on it (the new
+    // database in the staging folder until it is copied into place): commits are not
+    // flushed one by one and keep no journal on the disk, so a crash of the machine or
+    // of the program in the middle of one may damage the file.
+    Scratch,
+};
+
 // A date and time to the second. The zero value is 30 December 1899 00:00:00, what an
 // empty date-time reads as.
 struct DateTime {
@@ -43,6 +55,9 @@ public:
     bool LoginPrompt() const;
     void SetShareMode(ShareMode mode);
     ShareMode Mode() const;
+    // Takes effect at the next Connect. ADO leaves commits to the provider either way.
+    void SetCommitMode(CommitMode mode);
+    CommitMode Commits() const;
     void SetConnectionString(const std::wstring& text);
     const std::wstring& ConnectionString() const;
 

@@ -30,7 +30,7 @@ bool IsSharingError(DWORD error) { return error == ERROR_SHARING_VIOLATION || er
 
 class SqliteConnection final : public ConnectionEngine {
 public:
-    SqliteConnection(const std::wstring& path, ShareMode mode) : path_(text::Narrow(path)) {
+    SqliteConnection(const std::wstring& path, ShareMode mode, CommitMode commits) : path_(text::Narrow(path)) {
         const bool exclusive = mode == ShareMode::Exclusive;
         sqlite3* db = nullptr;
         int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE,
@@ -53,6 +53,7 @@ public:
             // Reading the schema reads the file's header: a damaged file fails here, at
             // connecting, and not at the first query.
             Run("SELECT count(*) FROM sqlite_master");
+            if (commits == CommitMode::Scratch) Run(kScratchCommitSettings);
         } catch (...) {
             CloseQuietly();
             throw;
@@ -105,8 +106,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ConnectionEngine> ConnectEmbedded(const std::wstring& path, ShareMode mode) {
-    return std::make_unique<SqliteConnection>(path, mode);
+std::unique_ptr<ConnectionEngine> ConnectEmbedded(const std::wstring& path, ShareMode mode, CommitMode commits) {
+    return std::make_unique<SqliteConnection>(path, mode, commits);
 }
 
 }  // namespace qel::db

@@ -3,6 +3,7 @@
 // starting while one runs.
 #include "wizard/Instalador_NEW.h"
 
+#include "engine/InstallationRun.h"
 #include "platform/Failure.h"
 #include "wizard/PageFlow.h"
 #include "wizard/udmInstaladorQel.h"
@@ -26,7 +27,8 @@ void TfrmInstala::BitBtn7Click() { MostraPagina(Pagina::Diretorio); }
 
 // Instalar on page 3.
 void TfrmInstala::BitBtn6Click() {
-    // The installation run is started here.
+    if (!dm_) throw Failure("The data module does not exist yet");
+    ExecutaInstalacao(estado_, *dm_, *this);
 }
 
 }  // namespace qel

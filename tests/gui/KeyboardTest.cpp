@@ -49,7 +49,17 @@ TEST_F(Keyboard, EnterRightAfterStartPressesContinuarAndTheFocusStaysOnThePageCo
     EXPECT_EQ(GetFocus(), C("pgcInstala"));
     Type(VK_RETURN);  // page 2's Default button
     EXPECT_EQ(frm->PaginaVisivel(), 2);
-    Type(VK_RETURN);  // Instalar: starts nothing yet, stays on page 3
+    std::string asked;
+    {
+        // Instalar asks first; No leaves everything on page 3.
+        test::ModalWatcher answer("Confirm", [&](HWND d) {
+            asked = test::ChildTexts(d, "Static").back();
+            test::TypeKeyInto(d, 'N');
+        });
+        Type(VK_RETURN);
+        EXPECT_TRUE(test::PumpUntil([&] { return answer.Ran(); }, 15000, frm.get()));
+    }
+    EXPECT_EQ(asked, "Confirma a instalação do QEL ?");
     EXPECT_EQ(frm->PaginaVisivel(), 2);
     EXPECT_TRUE(frm->Alive());
 }

@@ -1,21 +1,33 @@
-// Measures what the database engine interface costs per carried row against a bare
-// loop of the embedded engine (one prepared INSERT, one commit per row): the same rows,
-// the same files, the same commit per row.
+// Measures the carry-over (MigraDados) against two floors made with the embedded engine's
+// own means, on the same rows, in the same run:
+//   (a) bulk floor: the installed database attached to the new one and one
+//       INSERT ... SELECT per table, all inside one transaction;
+//   (b) commit-per-row floor: the same rows inserted through one prepared statement per
+//       table with bound values, one commit per row, with the settings the carry-over
+//       gives the staged database.
 //
-//   qel_carry_benchmark [rows] [nosync]        (default 100000 rows)
+//   qel_carry_benchmark [rows] [durable]      (default 100000 rows)
 //
-// "nosync" turns off the flush to disk of each commit on both sides, so that what is
-// left is the work of the code rather than of the disk. Prints the time of each and
-// their ratio. A developer tool, not part of the suite.
+// The rows are spread over the seven carried tables, ten columns of mixed kinds each,
+// with nulls and empty dates among them and one row in ten dated after the cut-off (not
+// carried). "durable" also measures floor (b) with the engine's ordinary commits, which
+// are flushed to disk one by one. Prints seconds, rows per second, the CPU time of this
+// process (what is left is the platform's file work outside it) and the ratios, and
+// checks that the carry-over stored exactly the rows of floor (b). A developer tool, not
+// part of the suite.
 #include <windows.h>
 #include <sqlite3.h>
 
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <vector>
 
-#include "dbupgrade/ConnectionText.h"
-#include "dbupgrade/Database.h"
+#include "dbupgrade/CarryOver.h"
+#include "dbupgrade/SqliteConnection.h"
+#include "engine/UiPort.h"
+#include "engine/WizardState.h"
+#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
@@ -25,140 +37,301 @@ namespace {
 using namespace qel;
 using Clock = std::chrono::steady_clock;
 
-bool g_noSync = false;
+// Ten columns of every kind the carried tables hold. The new database declares them in
+// the opposite order, so that every value finds its column by name.
+const std::vector<std::pair<std::string, std::string>> kColumns = {
+    {"CD_OPERADORA", "LONG"},     {"DE_NOME", "TEXT(60)"},     {"DT_INIC_VIGN", "DATETIME"},
+    {"VL_TOTAL", "DOUBLE"},       {"VL_MOEDA", "CURRENCY"},    {"ID_ATIVO", "YESNO"},
+    {"NR_QTD", "INTEGER"},        {"DE_OBS", "MEMO"},          {"DT_FIM_VIGN", "DATETIME"},
+    {"DE_SIGLA", "TEXT(10)"},
+};
 
-const char* kTable =
-    "(CD_OPERADORA LONG, DE_NOME TEXT(60), DT_INIC_VIGN DATETIME, VL_TOTAL DOUBLE, ID_ATIVO YESNO, "
-    "NR_QTD INTEGER, DE_OBS MEMO)";
+// TB_OPERADORA is carried whole and has no DT_INIC_VIGN.
+std::string ColumnName(const std::string& table, size_t i) {
+    if (table == "TB_OPERADORA" && kColumns[i].first == "DT_INIC_VIGN") return "DT_CADASTRO";
+    return kColumns[i].first;
+}
 
-void Exec(sqlite3* db, const std::string& sql) {
-    char* error = nullptr;
-    if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql.c_str(), error ? error : "?");
-        std::exit(1);
+std::string ColumnList(const std::string& table) {
+    std::string list;
+    for (size_t i = 0; i < kColumns.size(); ++i) list += (i ? ", " : "") + ColumnName(table, i);
+    return list;
+}
+
+std::string Declaration(const std::string& table, bool reversed) {
+    std::string sql = "CREATE TABLE " + table + " (";
+    for (size_t k = 0; k < kColumns.size(); ++k) {
+        size_t i = reversed ? kColumns.size() - 1 - k : k;
+        sql += (k ? ", " : "") + ColumnName(table, i) + " " + kColumns[i].second;
     }
+    return sql + ")";
 }
 
-sqlite3* OpenDb(const std::string& path, bool create) {
-    sqlite3* db = nullptr;
-    int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
-    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) std::exit(1);
-    return db;
+// What is carried of a table, in the engine's stored forms.
+std::string CarriedRows(const std::string& table) {
+    if (table == "TB_OPERADORA") return "";
+    return " WHERE DT_INIC_VIGN < '2007-01-01 00:00:00' OR DT_INIC_VIGN IS NULL";
 }
 
-void MakeSource(const std::string& path, int rows) {
-    sqlite3* db = OpenDb(path, true);
-    Exec(db, std::string("CREATE TABLE TB_ACOMPANHAMENTO ") + kTable);
-    Exec(db, "BEGIN");
-    sqlite3_stmt* s = nullptr;
-    sqlite3_prepare_v2(db, "INSERT INTO TB_ACOMPANHAMENTO VALUES (?,?,?,?,?,?,?)", -1, &s, nullptr);
-    for (int i = 0; i < rows; ++i) {
-        std::string name = "Operadora de sa\xC3\xBA" "de n\xC2\xBA " + std::to_string(i);
-        char date[32];
-        std::snprintf(date, sizeof date, "%04d-%02d-%02d 10:20:30", 1995 + i % 12, 1 + i % 12, 1 + i % 28);
-        std::string memo = "Observa\xC3\xA7\xC3\xA3o " + std::to_string(i * 7);
-        sqlite3_bind_int64(s, 1, i);
-        sqlite3_bind_text(s, 2, name.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 3, date, -1, SQLITE_TRANSIENT);
-        sqlite3_bind_double(s, 4, i * 1.25);
-        sqlite3_bind_int(s, 5, i % 2);
-        sqlite3_bind_int(s, 6, i % 1000);
-        sqlite3_bind_text(s, 7, memo.c_str(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(s);
-        sqlite3_reset(s);
+[[noreturn]] void Fail(const std::string& what) {
+    std::fprintf(stderr, "%s\n", what.c_str());
+    std::exit(1);
+}
+
+class Db {
+public:
+    Db(const std::string& path, bool create) {
+        int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
+        if (sqlite3_open_v2(text::ToUtf8(path).c_str(), &db_, flags, nullptr) != SQLITE_OK) Fail("cannot open " + path);
     }
-    sqlite3_finalize(s);
-    Exec(db, "COMMIT");
-    sqlite3_close(db);
-}
+    ~Db() { sqlite3_close_v2(db_); }
+    Db(const Db&) = delete;
+    Db& operator=(const Db&) = delete;
+    sqlite3* get() const { return db_; }
+    void Exec(const std::string& sql) {
+        char* error = nullptr;
+        if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+            Fail(sql + ": " + (error ? error : "?"));
+    }
+    sqlite3_stmt* Prepare(const std::string& sql) {
+        sqlite3_stmt* s = nullptr;
+        if (sqlite3_prepare_v2(db_, sql.c_str(), -1, &s, nullptr) != SQLITE_OK) Fail(sql + ": " + sqlite3_errmsg(db_));
+        return s;
+    }
+    long long Count(const std::string& sql) {
+        sqlite3_stmt* s = Prepare(sql);
+        long long n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int64(s, 0) : -1;
+        sqlite3_finalize(s);
+        return n;
+    }
 
-void MakeTarget(const std::string& path) {
+private:
+    sqlite3* db_ = nullptr;
+};
+
+// The installed database: carried rows spread over the seven tables, plus one row in
+// ten after the cut-off in the six dated ones. Returns the number of rows to carry.
+long long MakeInstalled(const std::string& path, int rows) {
     DeleteFileA(path.c_str());
-    sqlite3* db = OpenDb(path, true);
-    Exec(db, std::string("CREATE TABLE TB_ACOMPANHAMENTO ") + kTable);
-    sqlite3_close(db);
-}
-
-double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
-
-// Reads the source with one statement and inserts each row with one prepared statement,
-// committing each row on its own.
-double Bare(const std::string& from, const std::string& to) {
-    MakeTarget(to);
-    auto start = Clock::now();
-    sqlite3* src = OpenDb(from, false);
-    sqlite3* dst = OpenDb(to, false);
-    if (g_noSync) Exec(dst, "PRAGMA synchronous=OFF");
-    sqlite3_stmt* read = nullptr;
-    sqlite3_stmt* insert = nullptr;
-    sqlite3_prepare_v2(src, "SELECT * FROM TB_ACOMPANHAMENTO WHERE DT_INIC_VIGN < '2007-01-01 00:00:00'", -1, &read,
-                       nullptr);
-    sqlite3_prepare_v2(dst, "INSERT INTO TB_ACOMPANHAMENTO VALUES (?,?,?,?,?,?,?)", -1, &insert, nullptr);
-    while (sqlite3_step(read) == SQLITE_ROW) {
-        for (int i = 0; i < 7; ++i) sqlite3_bind_value(insert, i + 1, sqlite3_column_value(read, i));
-        if (sqlite3_step(insert) != SQLITE_DONE) std::exit(1);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(read);
-    sqlite3_finalize(insert);
-    sqlite3_close(src);
-    sqlite3_close(dst);
-    return Seconds(start);
-}
-
-// The carry-over's own way: every column through its text form, a post per row.
-double ThroughTheInterface(const std::string& from, const std::string& to) {
-    MakeTarget(to);
-    auto start = Clock::now();
-    db::Connection installed, fresh;
-    installed.SetLoginPrompt(false);
-    installed.SetShareMode(db::ShareMode::Exclusive);
-    installed.SetConnectionString(text::Widen(db::FullConnectionText(from)));
-    fresh.SetLoginPrompt(false);
-    fresh.SetConnectionString(text::Widen(db::FullConnectionText(to)));
-    installed.Connect();
-    fresh.Connect();
-    if (g_noSync) fresh.Execute("PRAGMA synchronous=OFF");
-    db::Query source(installed), target(fresh);
-    source.SetSql("SELECT * FROM TB_ACOMPANHAMENTO");
-    target.SetSql("SELECT * FROM TB_ACOMPANHAMENTO");
-    source.Open();
-    target.Open();
-    const db::DateTime cutOff{2007, 1, 1, 0, 0, 0};
-    for (source.First(); !source.Eof(); source.Next()) {
-        if (!(source.AsDateTime("DT_INIC_VIGN") < cutOff)) continue;
-        target.Append();
-        for (int i = 0; i < source.FieldCount(); ++i) {
-            std::string name = source.FieldName(i);
-            target.SetString(name, source.AsString(name));
+    Db db(path, true);
+    db.Exec("BEGIN");
+    long long carried = 0;
+    const int tables = static_cast<int>(kTabelasMigradas.size());
+    for (int t = 0; t < tables; ++t) {
+        const std::string table = kTabelasMigradas[static_cast<size_t>(t)];
+        db.Exec(Declaration(table, false));
+        const int toCarry = rows / tables + (t < rows % tables ? 1 : 0);
+        const int extra = table == "TB_OPERADORA" ? 0 : toCarry / 10;
+        sqlite3_stmt* s = db.Prepare("INSERT INTO " + table + " (" + ColumnList(table) +
+                                     ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+        for (int i = 0; i < toCarry + extra; ++i) {
+            const bool late = i >= toCarry;
+            char date[32], end[32];
+            std::snprintf(date, sizeof date, "%04d-%02d-%02d %02d:%02d:%02d", late ? 2007 + i % 3 : 1995 + i % 12,
+                          1 + i % 12, 1 + i % 28, i % 24, i % 60, (i * 7) % 60);
+            std::snprintf(end, sizeof end, "%04d-%02d-%02d 00:00:00", 2010 + i % 5, 1 + i % 12, 1 + i % 28);
+            std::string name = "Operadora de sa\xC3\xBA" "de n\xC2\xBA " + std::to_string(i);
+            std::string memo = "Observa\xC3\xA7\xC3\xA3o " + std::to_string(i * 7) + " da tabela " + table;
+            char sigla[16];
+            std::snprintf(sigla, sizeof sigla, "S%d", i % 1000);
+            sqlite3_bind_int64(s, 1, 100000 + i);
+            sqlite3_bind_text(s, 2, name.c_str(), -1, SQLITE_TRANSIENT);
+            if (i % 50 == 7 && !late) sqlite3_bind_null(s, 3);  // an empty date is carried
+            else sqlite3_bind_text(s, 3, date, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_double(s, 4, i * 1.25 + 0.1);
+            sqlite3_bind_double(s, 5, (i % 100000) / 100.0);
+            sqlite3_bind_int(s, 6, i % 2);
+            if (i % 10 == 3) sqlite3_bind_null(s, 7);
+            else sqlite3_bind_int(s, 7, i % 1000 - 500);
+            if (i % 10 == 4) sqlite3_bind_null(s, 8);
+            else sqlite3_bind_text(s, 8, memo.c_str(), -1, SQLITE_TRANSIENT);
+            if (i % 10 == 5) sqlite3_bind_null(s, 9);
+            else sqlite3_bind_text(s, 9, end, -1, SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 10, sigla, -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(s) != SQLITE_DONE) Fail("cannot fill " + table);
+            sqlite3_reset(s);
         }
-        target.Post();
+        sqlite3_finalize(s);
+        carried += toCarry;
     }
-    source.Close();
-    target.Close();
-    installed.Disconnect();
-    fresh.Disconnect();
-    return Seconds(start);
+    db.Exec("COMMIT");
+    return carried;
+}
+
+// The new database as the medium brings it: the seven tables, empty, columns reversed.
+void MakeNew(const std::string& path) {
+    DeleteFileA(path.c_str());
+    Db db(path, true);
+    for (const char* table : kTabelasMigradas) db.Exec(Declaration(table, true));
+}
+
+struct Measure {
+    double seconds = 0;
+    double cpu = 0;
+};
+
+double ProcessCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto s = [](const FILETIME& f) {
+        return static_cast<double>((static_cast<unsigned long long>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e7;
+    };
+    return s(kernel) + s(user);
+}
+
+template <class F>
+Measure Time(F&& work) {
+    double cpu = ProcessCpuSeconds();
+    auto start = Clock::now();
+    work();
+    return {std::chrono::duration<double>(Clock::now() - start).count(), ProcessCpuSeconds() - cpu};
+}
+
+void BulkFloor(const std::string& installed, const std::string& staged) {
+    Db db(staged, false);
+    db.Exec(db::kScratchCommitSettings);
+    db.Exec("ATTACH DATABASE '" + text::ToUtf8(installed) + "' AS instalado");
+    db.Exec("BEGIN");
+    for (const char* table : kTabelasMigradas) {
+        std::string columns = ColumnList(table);
+        db.Exec("INSERT INTO main." + std::string(table) + " (" + columns + ") SELECT " + columns +
+                " FROM instalado." + table + CarriedRows(table));
+    }
+    db.Exec("COMMIT");
+}
+
+void CommitPerRowFloor(const std::string& installed, const std::string& staged, bool scratch) {
+    Db source(installed, false);
+    Db target(staged, false);
+    if (scratch) target.Exec(db::kScratchCommitSettings);
+    for (const char* table : kTabelasMigradas) {
+        std::string columns = ColumnList(table);
+        sqlite3_stmt* read = source.Prepare("SELECT " + columns + " FROM " + table + CarriedRows(table));
+        sqlite3_stmt* insert = target.Prepare("INSERT INTO " + std::string(table) + " (" + columns +
+                                              ") VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
+        const int n = static_cast<int>(kColumns.size());
+        while (sqlite3_step(read) == SQLITE_ROW) {
+            for (int i = 0; i < n; ++i) sqlite3_bind_value(insert, i + 1, sqlite3_column_value(read, i));
+            if (sqlite3_step(insert) != SQLITE_DONE) Fail(std::string("floor (b): ") + sqlite3_errmsg(target.get()));
+            sqlite3_reset(insert);
+        }
+        sqlite3_finalize(read);
+        sqlite3_finalize(insert);
+    }
+}
+
+// Nobody answers: the benchmark expects no dialog, and reports one as a failure.
+class QuietUi : public UiPort {
+public:
+    RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem, BotoesMensagem) override {
+        Fail("dialog: " + texto);
+    }
+    void MostraAnimacao(bool) override {}
+    void MostraPagina(Pagina) override {}
+    Pagina PaginaAtual() const override { return Pagina::Instala; }
+    void MostraAguarde() override {}
+    void Repinta() override {}
+    void ProcessaMensagens() override {}
+    void Fecha() override {}
+    int TipoInstalacao() const override { return 1; }
+    std::string PastaInstalacao() const override { return {}; }
+};
+
+long long RowsIn(const std::string& path) {
+    Db db(path, false);
+    long long n = 0;
+    for (const char* table : kTabelasMigradas) n += db.Count(std::string("SELECT count(*) FROM ") + table);
+    return n;
+}
+
+// Rows of one database missing from the other, both ways, over the seven tables.
+long long Differences(const std::string& a, const std::string& b) {
+    Db db(a, false);
+    db.Exec("ATTACH DATABASE '" + text::ToUtf8(b) + "' AS outro");
+    long long n = 0;
+    for (const char* table : kTabelasMigradas) {
+        std::string columns = ColumnList(table), t = table;
+        n += db.Count("SELECT count(*) FROM (SELECT " + columns + " FROM main." + t + " EXCEPT SELECT " + columns +
+                      " FROM outro." + t + ")");
+        n += db.Count("SELECT count(*) FROM (SELECT " + columns + " FROM outro." + t + " EXCEPT SELECT " + columns +
+                      " FROM main." + t + ")");
+    }
+    return n;
+}
+
+void Print(const char* what, const Measure& m, long long rows) {
+    std::printf("%-44s %9.2f s %10.0f rows/s   CPU %8.2f s (%6.1f us/row)\n", what, m.seconds, rows / m.seconds, m.cpu,
+                m.cpu * 1e6 / static_cast<double>(rows));
+}
+
+int Run(int argc, char** argv) {
+    const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
+    const bool durable = argc > 2 && std::string(argv[2]) == "durable";
+    if (rows < 7) Fail("at least 7 rows");
+
+    WizardState state;
+    const std::string folder = fs::TempPath() + "qel-carry-benchmark";
+    state.TempDir = folder + "\\";
+    state.TargetDir = folder + "\\instalado";
+    state.StagingDir = state.TempDir + "InstQEL";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    CreateDirectoryA(state.TargetDir.c_str(), nullptr);
+    CreateDirectoryA(state.StagingDir.c_str(), nullptr);
+    const std::string installed = state.TargetDir + "\\QEL.mdb";
+    const std::string staged = state.StagingDir + "\\QEL.mdb";
+    const std::string floorCopy = folder + "\\piso-b.mdb";
+
+    const long long carried = MakeInstalled(installed, rows);
+    std::printf("rows carried: %lld of %lld, over %zu tables of %zu columns\n", carried,
+                RowsIn(installed), kTabelasMigradas.size(), kColumns.size());
+
+    MakeNew(staged);
+    Measure bulk = Time([&] { BulkFloor(installed, staged); });
+    if (RowsIn(staged) != carried) Fail("floor (a) carried the wrong number of rows");
+
+    Measure durableFloor;
+    if (durable) {
+        MakeNew(staged);
+        durableFloor = Time([&] { CommitPerRowFloor(installed, staged, false); });
+    }
+
+    MakeNew(staged);
+    Measure perRow = Time([&] { CommitPerRowFloor(installed, staged, true); });
+    if (RowsIn(staged) != carried) Fail("floor (b) carried the wrong number of rows");
+    DeleteFileA(floorCopy.c_str());
+    if (!MoveFileA(staged.c_str(), floorCopy.c_str())) Fail("cannot keep the rows of floor (b)");
+
+    MakeNew(staged);
+    QuietUi ui;
+    Measure carry = Time([&] {
+        if (!MigraDados(state, ui)) Fail("the carry-over did not open the installed database");
+    });
+    if (RowsIn(staged) != carried) Fail("the carry-over carried the wrong number of rows");
+    const long long differences = Differences(staged, floorCopy);
+
+    Print("(a) bulk floor, INSERT ... SELECT", bulk, carried);
+    if (durable) Print("(b) commit per row, durable commits", durableFloor, carried);
+    Print("(b) commit per row, staged-copy commits", perRow, carried);
+    Print("MigraDados", carry, carried);
+    std::printf("ratio MigraDados / (b): %.2f\nratio MigraDados / (a): %.1f\n", carry.seconds / perRow.seconds,
+                carry.seconds / bulk.seconds);
+    if (durable) std::printf("ratio (b) durable / (b) staged-copy: %.2f\n", durableFloor.seconds / perRow.seconds);
+    std::printf("rows differing from floor (b): %lld\n", differences);
+
+    for (const std::string& f : {installed, staged, floorCopy}) DeleteFileA(f.c_str());
+    RemoveDirectoryA(state.StagingDir.c_str());
+    RemoveDirectoryA(state.TargetDir.c_str());
+    RemoveDirectoryA(folder.c_str());
+    return differences == 0 ? 0 : 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     ComApartment com;
-    int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
-    g_noSync = argc > 2 && std::string(argv[2]) == "nosync";
-    std::string folder = fs::TempPath() + "qel-carry-benchmark";
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::string from = folder + "\\instalado.mdb", bare = folder + "\\bare.mdb", engine = folder + "\\engine.mdb";
-    DeleteFileA(from.c_str());
-    MakeSource(from, rows);
-    // Alternate the two, twice, so that neither profits from a warmer cache.
-    double b1 = Bare(from, bare), e1 = ThroughTheInterface(from, engine);
-    double b2 = Bare(from, bare), e2 = ThroughTheInterface(from, engine);
-    double b = std::min(b1, b2), e = std::min(e1, e2);
-    std::printf("rows: %d%s\nbare loop: %.2f s, %.2f s\ninterface: %.2f s, %.2f s\nratio (best of each): %.2f\n", rows,
-                g_noSync ? " (commits not flushed to disk)" : "", b1, b2, e1, e2, e / b);
-    for (const std::string& f : {from, bare, engine}) DeleteFileA(f.c_str());
-    RemoveDirectoryA(folder.c_str());
-    return 0;
+    try {
+        return Run(argc, argv);
+    } catch (const Failure& f) {
+        Fail(std::string("failure: ") + f.what());
+    }
 }

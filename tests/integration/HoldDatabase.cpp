@@ -4,6 +4,7 @@
 //   qel_hold_database <action> <database> <result file> [<ready event> <release event>]
 //
 // hold-handle                  a plain file handle, reading and writing, shared both ways
+// hold-reader                  a plain file handle, reading only, shared both ways
 // hold-default|hold-denynone|hold-exclusive
 //                              a connection of the database engine in that share mode
 // probe-handle                 tries a plain file handle (reading, sharing everything)
@@ -91,8 +92,9 @@ int Run(int argc, char** argv) {
     UniqueHandle plain;
     std::unique_ptr<db::Connection> connection;
     int rc = 0;
-    if (action == "hold-handle") {
-        plain = OpenPlain(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE);
+    if (action == "hold-handle" || action == "hold-reader") {
+        DWORD access = action == "hold-reader" ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE;
+        plain = OpenPlain(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE);
         Report(result, plain ? "held" : "refused " + std::to_string(GetLastError()));
         rc = plain ? 0 : 1;
     } else {

@@ -4,55 +4,21 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <chrono>
 
 #include "dbupgrade/Database.h"
 #include "platform/Failure.h"
 #include "platform/Handles.h"
 #include "tests/integration/DatabaseFiles.h"
+#include "tests/integration/OtherProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
 
 namespace qel {
 namespace {
 
-std::string Quote(const std::string& s) { return "\"" + s + "\""; }
-std::string Helper() { return test::TestProgramDir() + "qel_hold_database.exe"; }
-
-// Another process holding the database file until this object goes away.
-class Holder {
-public:
-    Holder(const std::string& action, const std::string& database, const std::string& resultFile) {
-        static std::atomic<int> counter{0};
-        std::string base = "qel-hold-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
-        ready_.reset(CreateEventA(nullptr, TRUE, FALSE, (base + "-ready").c_str()));
-        release_.reset(CreateEventA(nullptr, TRUE, FALSE, (base + "-release").c_str()));
-        process_ = test::Launch(Helper(),
-                                action + " " + Quote(database) + " " + Quote(resultFile) + " " + base + "-ready " +
-                                    base + "-release",
-                                "");
-        HANDLE waits[] = {ready_.get(), process_.process.get()};
-        WaitForMultipleObjects(2, waits, FALSE, 30000);
-        result = test::ReadFile(resultFile);
-    }
-    ~Holder() {
-        SetEvent(release_.get());
-        test::WaitForExit(process_.process.get(), 30000);
-    }
-    std::string result;
-
-private:
-    UniqueHandle ready_, release_;
-    test::Launched process_;
-};
-
-// Another process trying to open the database; what it got.
-std::string Probe(const std::string& action, const std::string& database, const std::string& resultFile) {
-    test::Launched p = test::Launch(Helper(), action + " " + Quote(database) + " " + Quote(resultFile), "");
-    EXPECT_TRUE(test::WaitForExit(p.process.get(), 30000));
-    return test::ReadFile(resultFile);
-}
+using test::Holder;
+using test::Probe;
 
 template <class F>
 std::string FailureOf(F&& f) {
@@ -225,6 +191,54 @@ TEST_F(ShareMode, ShareDenyNoneLetsConnectionsAndProcessesWorkSideBySide) {
     EXPECT_EQ(Rows(*a), 4) << "the other process's row is there at once";
     a->Execute("UPDATE TA_SISTEMA SET DE_VERSAO_SISTEMA = 'x'");
     EXPECT_EQ(test::StoredValue(path, "SELECT count(*) FROM TA_SISTEMA WHERE DE_VERSAO_SISTEMA = 'x'"), "integer:4");
+}
+
+TEST_F(ShareMode, ScratchCommitsAreInTheFileAtOnceForEveryOtherOpener) {
+    test::RunStatements(path, {"CREATE TABLE TB_CHAVE (CD_CHAVE LONG PRIMARY KEY)"});
+    auto scratch = Make(db::ShareMode::Default);
+    scratch->SetCommitMode(db::CommitMode::Scratch);
+    scratch->Connect();
+    auto other = Make(db::ShareMode::DenyNone);
+    other->Connect();
+    db::Query q(*scratch);
+    q.SetSql("PRAGMA journal_mode");
+    q.Open();
+    EXPECT_EQ(q.AsString("journal_mode"), "memory");
+    q.SetSql("SELECT * FROM TA_SISTEMA");
+    q.Open();
+    for (int i = 0; i < 3; ++i) {
+        q.Append();
+        q.SetString("DE_VERSAO_BANCO", "linha " + std::to_string(i));
+        q.Post();
+        EXPECT_EQ(Rows(*other), 2 + i) << "another connection sees each posted row at once";
+    }
+    // Another process adds a row meanwhile, and a plain copy of the file holds every row.
+    EXPECT_EQ(Probe("append-denynone", path, Result()), "opened");
+    EXPECT_EQ(Rows(*scratch), 5);
+    const std::string copy = folder / "copia.mdb";
+    ASSERT_TRUE(CopyFileA(path.c_str(), copy.c_str(), FALSE));
+    EXPECT_EQ(test::StoredValue(copy, "SELECT count(*) FROM TA_SISTEMA"), "integer:5");
+
+    // A refused row is undone without a journal on disk, and the connection goes on.
+    db::Query k(*scratch);
+    k.SetSql("SELECT * FROM TB_CHAVE");
+    k.Open();
+    k.Append();
+    k.SetString("CD_CHAVE", "1");
+    k.Post();
+    k.Append();
+    k.SetString("CD_CHAVE", "1");
+    EXPECT_EQ(FailureOf([&] { k.Post(); }),
+              "The database refused the row: UNIQUE constraint failed: TB_CHAVE.CD_CHAVE.");
+    k.Cancel();
+    k.Append();
+    k.SetString("CD_CHAVE", "2");
+    k.Post();
+    scratch->Disconnect();
+    EXPECT_EQ(test::StoredValues(path, "SELECT CD_CHAVE FROM TB_CHAVE ORDER BY CD_CHAVE"),
+              (std::vector<std::string>{"integer:1", "integer:2"}));
+    EXPECT_EQ(test::StoredValue(path, "PRAGMA integrity_check"), "text:ok");
+    EXPECT_EQ(test::StoredValue(path, "PRAGMA journal_mode"), "text:delete") << "the file keeps its journal mode";
 }
 
 TEST_F(ShareMode, AReadOnlyFileIsHeldExclusivelyForReading) {

@@ -158,6 +158,8 @@ void ShownWizard::SetUp() {
     fs::ChangeDir(medium.Path());
     frm = std::make_unique<TfrmInstala>(GetModuleHandleA(nullptr), 96);
     frm->Estado().SourceDir = medium.Path() + "\\";
+    dm = std::make_unique<TdmInstalaQel>();
+    frm->SetDataModule(dm.get());
     frm->Show();
     PumpFor(150, frm.get());
 }

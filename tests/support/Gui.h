@@ -15,6 +15,7 @@
 
 #include "tests/support/TempFolder.h"
 #include "wizard/Instalador_NEW.h"
+#include "wizard/udmInstaladorQel.h"
 
 namespace qel::test {
 
@@ -65,7 +66,8 @@ private:
 
 // A test with the wizard window built at 96 DPI and shown, closed again afterwards. The
 // wizard runs from a complete medium of its own (markers and payload files, current
-// folder), so page 1's Continuar passes its check.
+// folder) with its data module, as the program has them, so page 1's Continuar passes
+// its check and Instalar can run.
 class ShownWizard : public testing::Test {
 protected:
     void SetUp() override;
@@ -75,6 +77,7 @@ protected:
     TempFolder medium{"guimedium"};
     std::string savedFolder;
     std::unique_ptr<TfrmInstala> frm;
+    std::unique_ptr<TdmInstalaQel> dm;
 };
 
 }  // namespace qel::test

@@ -1,0 +1,82 @@
+#include "dbupgrade/CarryOver.h"
+
+#include <exception>
+#include <memory>
+
+#include "dbupgrade/ConnectionText.h"
+#include "platform/Text.h"
+
+namespace qel {
+
+namespace {
+
+// The two databases of a carry-over and a query on each, released together. The queries
+// are declared last so that they go before their connections.
+struct BancosDaMigracao {
+    db::Connection instalado;
+    db::Connection novo;
+    db::Query origem{instalado};
+    db::Query destino{novo};
+};
+
+void Configura(db::Connection& conexao, const std::string& banco) {
+    conexao.SetLoginPrompt(false);
+    conexao.SetConnectionString(text::Widen(db::FullConnectionText(banco)));
+}
+
+}  // namespace
+
+bool MigraDados(const WizardState& estado, UiPort& ui) {
+    auto bancos = std::make_unique<BancosDaMigracao>();
+    Configura(bancos->instalado, estado.TargetDir + "\\" + "QEL.mdb");
+    bancos->instalado.SetShareMode(db::ShareMode::Exclusive);
+    Configura(bancos->novo, estado.TempDir + "InstQEL" + "\\" + "QEL.mdb");
+    // The staged copy is a scratch file until the replacement copies it into the install
+    // folder and flushes it there; each row is still written to it at once.
+    bancos->novo.SetCommitMode(db::CommitMode::Scratch);
+
+    try {
+        bancos->instalado.Connect();
+    } catch (const std::exception& falha) {
+        ui.MostraMensagem(falha.what(), TipoMensagem::Simples, BotoesMensagem::Ok);
+        bancos->instalado.Disconnect();
+        bancos.reset();
+        ui.MostraAnimacao(false);
+        return false;
+    }
+    bancos->novo.Connect();
+
+    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela);
+
+    bancos->origem.Close();
+    bancos->destino.Close();
+    bancos->instalado.Disconnect();
+    bancos->novo.Disconnect();
+    return true;
+}
+
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela) {
+    origem.SetSql("SELECT * FROM " + tabela);
+    destino.SetSql("SELECT * FROM " + tabela);
+    origem.Open();
+    destino.Open();
+    const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
+    origem.First();
+    while (!origem.Eof()) {
+        if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
+            origem.Next();
+            continue;
+        }
+        destino.Append();
+        for (int i = 0; i < origem.FieldCount(); ++i) {
+            const std::string coluna = origem.FieldName(i);
+            destino.SetString(coluna, origem.AsString(coluna));
+        }
+        destino.Post();
+        origem.Next();
+    }
+    origem.Close();
+    destino.Close();
+}
+
+}  // namespace qel

@@ -1,0 +1,41 @@
+#pragma once
+// Carrying the data of the installed database into the new one staged from the medium.
+#include <array>
+#include <string>
+
+#include "dbupgrade/Database.h"
+#include "engine/UiPort.h"
+#include "engine/WizardState.h"
+
+namespace qel {
+
+// The tables carried, in the order they are carried.
+inline constexpr std::array<const char*, 7> kTabelasMigradas = {
+    "TB_OPERADORA",
+    "TB_ACOMPANHAMENTO",
+    "RL_CARTEIRA_ASSISTENCIAL",
+    "RL_ITEM_DESP_ASSISTENCIAL",
+    "TB_QEL_ANEXO_II_A",
+    "TB_QEL_ANEXO_III",
+    "TB_QEL_ANEXO_IV",
+};
+
+// Rows whose DT_INIC_VIGN is earlier than this are carried (an empty one reads as the zero
+// date-time and is carried); the table of this name, upper-cased, is carried whole.
+inline constexpr db::DateTime kInicioDe2007{2007, 1, 1, 0, 0, 0};
+inline constexpr const char* kTabelaSemCorte = "TB_OPERADORA";
+
+// Carries the seven tables from TargetDir\QEL.mdb (held for exclusive use and only read)
+// into TempDir\InstQEL\QEL.mdb (shared, rows added). When the installed database cannot
+// be opened, shows the engine's message in the simple dialog while the copy animation
+// still runs, then stops and hides the animation and returns false. Every other failure
+// passes to the caller; either way the connections are released before it returns, so
+// the installed database is not left held.
+bool MigraDados(const WizardState& estado, UiPort& ui);
+
+// Adds the rows of one table of the installed database (origem) to the same table of the
+// new one (destino): every column of the source, in its order, assigned by name through
+// its text form, one posted row at a time. Both queries are left closed.
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela);
+
+}  // namespace qel

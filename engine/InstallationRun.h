@@ -1,0 +1,32 @@
+#pragma once
+// The installation run behind the Instalar button: a fresh install or an update, from the
+// user's confirmation to the closing of the window.
+#include "engine/ProbeConnection.h"
+#include "engine/UiPort.h"
+#include "engine/WizardState.h"
+
+namespace qel {
+
+// Sets TargetDir and StagingDir in the state and carries out the installation type the
+// user chose. Every handled failure is reported in a dialog; failures it does not handle
+// (database failures the upgrade does not handle itself, a staging folder that cannot be
+// entered by the cleanup) are thrown to the caller with the window left open.
+void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui);
+
+// The messages of the run, two lines joined by a single carriage return.
+namespace mensagens {
+inline constexpr const char* kConfirma = "Confirma a instalação do QEL ?";
+inline constexpr const char* kBancoNaoLocalizado =
+    "Banco de dados não foi localizado.\rVerifique pasta de instalação correta.";
+inline constexpr const char* kExisteBanco =
+    "Existe um arquivo se dados na pasta de instalação.\rUtilize a opção de instalação \"Atualização\".";
+inline constexpr const char* kPastaNaoEncontrada = "Diretório de instalação não encontrado!";
+inline constexpr const char* kTemporarioNaoCriado = "Diretório temporário de instalação não põde ser criado!";
+inline constexpr const char* kConcluida =
+    "Instalação concluída!\rReinicialize seu computador para executar o sistema.";
+}  // namespace mensagens
+
+// "Arquivo <nome> não pode ser instalado." and "Verifique se o arquivo está em uso.".
+std::string MensagemArquivoNaoInstalado(const std::string& nome);
+
+}  // namespace qel

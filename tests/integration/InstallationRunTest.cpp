@@ -1,0 +1,325 @@
+// The installation run against real files and databases under Wine, through the scripted
+// UI port: every branch with its dialogs, words, pages, closing, and what is on disk after.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+
+#include "dbupgrade/DatabaseReplacement.h"
+#include "engine/InstallationRun.h"
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "tests/integration/DatabaseFiles.h"
+#include "tests/integration/OtherProcess.h"
+#include "tests/support/ScriptedUi.h"
+#include "tests/support/TempFolder.h"
+#include "wizard/udmInstaladorQel.h"
+
+namespace qel {
+namespace {
+
+using test::ReadFile;
+using test::ScriptedUi;
+using test::TempFolder;
+using test::WriteFile;
+
+const char* const kTabelas[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
+                                "RL_ITEM_DESP_ASSISTENCIAL", "TB_QEL_ANEXO_II_A", "TB_QEL_ANEXO_III",
+                                "TB_QEL_ANEXO_IV"};
+
+// A database of the given schema version with the seven carried tables, and rows dated
+// on both sides of the 2007 cut-off when asked.
+void MakeQelDatabase(const std::string& path, const std::string& versao, bool comLinhas) {
+    std::vector<std::string> sql = {
+        "CREATE TABLE TA_SISTEMA (DE_VERSAO_BANCO TEXT(10), DE_VERSAO_SISTEMA TEXT(10))",
+        "INSERT INTO TA_SISTEMA VALUES ('" + versao + "', '" + versao + "')",
+        "CREATE TABLE TB_OPERADORA (CD_OPERADORA LONG PRIMARY KEY, DE_NOME TEXT(40))"};
+    for (const char* t : kTabelas)
+        if (std::string(t) != "TB_OPERADORA")
+            sql.push_back(std::string("CREATE TABLE ") + t +
+                          " (CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, DE_TEXTO TEXT(40))");
+    if (comLinhas) {
+        sql.push_back("INSERT INTO TB_OPERADORA VALUES (7, 'Operadora Sa\xFA" "de')");
+        for (const char* t : kTabelas)
+            if (std::string(t) != "TB_OPERADORA") {
+                sql.push_back(std::string("INSERT INTO ") + t + " VALUES (7, '2006-12-31 23:59:59', 'antes')");
+                sql.push_back(std::string("INSERT INTO ") + t + " VALUES (7, '2007-01-01 00:00:00', 'depois')");
+            }
+    }
+    test::CreateDatabase(path, sql);
+}
+
+long long Count(const std::string& db, const std::string& table) {
+    return std::stoll(test::StoredValue(db, "SELECT COUNT(*) FROM " + table).substr(8));  // "integer:"
+}
+
+class Run : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(fs::MakeDir(medium) && fs::MakeDir(temp) && fs::MakeDir(system) && fs::MakeDir(target));
+        WriteFile(medium + "\\QEL.ex_", "programa novo");
+        MakeQelDatabase(medium + "\\QEL.md_", "3.2.0", false);
+        WriteFile(medium + "\\midas.dl_", "biblioteca nova");
+        WriteFile(medium + "\\zav2003.chm", "ajuda 2003");
+        WriteFile(medium + "\\zav2005.chm", "ajuda 2005");
+        for (const char* n : {"disk.1", "disk.2", "disk.3", "disk.4", "setup.exe"}) WriteFile(medium + "\\" + n, n);
+        estado.SourceDir = medium + "\\";
+        estado.TempDir = temp + "\\";
+        estado.SystemDir = system;
+        estado.VersaoSistema = kVersaoSistema;
+        estado.VersaoBanco = kVersaoBanco;
+        ui.pasta = target;
+    }
+    void TearDown() override { fs::ChangeDir(saved); }
+
+    // A fresh install (type 0) or an update (type 1), confirmed, with OK as the answer to
+    // the dialogs that follow.
+    void Executa(int tipo, int oks = 0) {
+        ui.tipoInstalacao = tipo;
+        ui.Responde(RespostaMensagem::Sim);
+        for (int i = 0; i < oks; ++i) ui.Responde(RespostaMensagem::Ok);
+        ExecutaInstalacao(estado, dm, ui);
+    }
+    std::vector<std::string> Textos() const {
+        std::vector<std::string> t;
+        for (const auto& d : ui.dialogos) t.push_back(d.texto);
+        return t;
+    }
+    void ExpectFinishedAndClosed() {
+        ASSERT_FALSE(ui.dialogos.empty());
+        EXPECT_EQ(ui.dialogos.back().texto, mensagens::kConcluida);
+        EXPECT_EQ(ui.dialogos.back().tipo, TipoMensagem::Informacao);
+        EXPECT_TRUE(ui.fechada);
+        EXPECT_FALSE(ui.animacaoLigada);
+        EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstQEL")) << "staging folder left behind";
+        EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstADO")) << "data-access staging left behind";
+        EXPECT_EQ(fs::CurrentDir(), temp) << "the cleanup leaves the temporary folder current";
+    }
+
+    std::string saved = fs::CurrentDir();
+    TempFolder root{"qelrun"};
+    std::string medium = root / "midia", temp = root / "temp", system = root / "system32";
+    std::string target = root / "QEL";
+    WizardState estado;
+    TdmInstalaQel dm;
+    ScriptedUi ui;
+};
+
+TEST_F(Run, AnythingButYesToTheConfirmationChangesNothing) {
+    for (auto r : {RespostaMensagem::Nao, RespostaMensagem::Cancelar}) {
+        ScriptedUi one;
+        one.pasta = target;
+        one.Responde(r);
+        ExecutaInstalacao(estado, dm, one);
+        ASSERT_EQ(one.dialogos.size(), 1u);
+        EXPECT_EQ(one.dialogos[0].texto, "Confirma a instala\xE7\xE3o do QEL ?");
+        EXPECT_EQ(one.dialogos[0].tipo, TipoMensagem::Confirmacao);
+        EXPECT_EQ(one.dialogos[0].botoes, BotoesMensagem::SimNao);
+        EXPECT_EQ(one.eventos.size(), 1u);
+        EXPECT_FALSE(one.fechada);
+    }
+    EXPECT_EQ(estado.TargetDir, target) << "the folder is taken as typed";
+    EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstQEL"));
+}
+
+TEST_F(Run, TheDatabaseMustMatchTheInstallationTypeOrPageTwoComesBack) {
+    Executa(1, 1);  // update, but no database in the folder
+    ASSERT_EQ(ui.dialogos.size(), 2u);
+    EXPECT_EQ(ui.dialogos[1].texto, "Banco de dados n\xE3o foi localizado.\rVerifique pasta de instala\xE7\xE3o correta.");
+    EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Aviso);
+    EXPECT_EQ(ui.eventos.back(), "pagina:1");
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(ui.aguardeVisivel);
+
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", false);
+    ScriptedUi fresh;
+    fresh.pasta = target;
+    fresh.tipoInstalacao = 0;
+    fresh.Responde(RespostaMensagem::Sim);
+    fresh.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, fresh);
+    ASSERT_EQ(fresh.dialogos.size(), 2u);
+    EXPECT_EQ(fresh.dialogos[1].texto,
+              "Existe um arquivo se dados na pasta de instala\xE7\xE3o.\rUtilize a op\xE7\xE3o de instala\xE7\xE3o "
+              "\"Atualiza\xE7\xE3o\".");
+    EXPECT_EQ(fresh.eventos.back(), "pagina:1");
+    EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstQEL")) << "nothing staged";
+}
+
+TEST_F(Run, AFreshInstallPlacesEveryFileAndCleansUp) {
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
+    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), ReadFile(medium + "\\QEL.md_"));
+    EXPECT_EQ(ReadFile(target + "\\zav2003.chm"), "ajuda 2003");
+    EXPECT_EQ(ReadFile(target + "\\zav2005.chm"), "ajuda 2005");
+    EXPECT_EQ(ReadFile(system + "\\midas.dll"), "biblioteca nova");
+    // The busy display comes up once, before the work: label, repaint, one pass of pending
+    // messages, then the animation.
+    auto first = std::find(ui.eventos.begin(), ui.eventos.end(), "aguarde");
+    ASSERT_NE(first, ui.eventos.end());
+    EXPECT_EQ(std::vector<std::string>(first, first + 4),
+              (std::vector<std::string>{"aguarde", "repinta", "processa", "animacao:on"}));
+    EXPECT_EQ(Textos(), (std::vector<std::string>{mensagens::kConfirma, mensagens::kConcluida}));
+}
+
+TEST_F(Run, TheSupportLibraryIsNeverReplacedOnceThere) {
+    WriteFile(system + "\\midas.dll", "biblioteca do sistema");
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(ReadFile(system + "\\midas.dll"), "biblioteca do sistema");
+}
+
+TEST_F(Run, ATrailingBackslashInTheFolderGivesDoubledSeparatorsThePlatformTakes) {
+    ui.pasta = target + "\\";
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(estado.TargetDir, target + "\\");
+    EXPECT_TRUE(fs::FileExists(target + "\\QEL.exe"));
+}
+
+TEST_F(Run, AnUpdateOfAnOlderSchemaCarriesTheDataAndKeepsTheOldDatabaseAsBackup) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+    WriteFile(target + "\\QEL.exe", "programa antigo");
+    const std::string antigo = ReadFile(target + "\\QEL.mdb");
+    Executa(1, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
+    const std::string db = target + "\\QEL.mdb";
+    EXPECT_EQ(test::StoredValue(db, "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA"), "text:3.2.0");
+    EXPECT_EQ(Count(db, "TB_OPERADORA"), 1);
+    for (const char* t : kTabelas) {
+        if (std::string(t) != "TB_OPERADORA") {
+            EXPECT_EQ(Count(db, t), 1) << t << ": only the row before 2007";
+        }
+    }
+    std::vector<std::string> backups;
+    for (const auto& n : {std::string("QEL_*.md_"), std::string("QEL_*.mdb"), std::string("*.tmp")}) {
+        WIN32_FIND_DATAA d;
+        HANDLE h = FindFirstFileA((target + "\\" + n).c_str(), &d);
+        if (h == INVALID_HANDLE_VALUE) continue;
+        do backups.push_back(d.cFileName);
+        while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    ASSERT_EQ(backups.size(), 1u) << "one backup, no dated .mdb, no temporary file";
+    EXPECT_EQ(backups[0].size(), 22u) << backups[0];
+    EXPECT_EQ(ReadFile(target + "\\" + backups[0]), antigo);
+    EXPECT_EQ(ReadFile(system + "\\midas.dll"), "biblioteca nova");
+}
+
+TEST_F(Run, AnUpdateOfTheSameSchemaStampsTheVersionAndOfANewerOneTouchesNothing) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.2.0", true);
+    Executa(1, 1);
+    ExpectFinishedAndClosed();
+    const std::string db = target + "\\QEL.mdb";
+    EXPECT_EQ(test::StoredValue(db, "SELECT DE_VERSAO_SISTEMA FROM TA_SISTEMA"), "text:3.2.3");
+    EXPECT_EQ(test::StoredValue(db, "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA"), "text:3.2.0");
+    EXPECT_EQ(Count(db, "TB_ACOMPANHAMENTO"), 2) << "nothing carried";
+
+    test::RunStatements(db, {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.2.1', DE_VERSAO_SISTEMA = '3.2.1'"});
+    const std::string antes = ReadFile(db);
+    ScriptedUi again;
+    again.pasta = target;
+    again.Responde(RespostaMensagem::Sim);
+    again.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, again);
+    EXPECT_TRUE(again.fechada);
+    EXPECT_EQ(again.dialogos.back().texto, mensagens::kConcluida);
+    EXPECT_EQ(ReadFile(db), antes) << "a newer database is left alone";
+}
+
+TEST_F(Run, AnInstalledDatabaseHeldByAnotherProgramStopsTheUpdateWithTheWindowOpen) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+    const std::string antes = ReadFile(target + "\\QEL.mdb");
+    test::Holder other("hold-handle", target + "\\QEL.mdb", root / "holder.txt");
+    ASSERT_EQ(other.result, "held");
+    Executa(1, 1);
+    ASSERT_EQ(ui.dialogos.size(), 2u);
+    EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Simples);
+    EXPECT_FALSE(ui.dialogos[1].texto.empty());
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_EQ(ui.pagina, Pagina::Inicio) << "no page switch: the window stays where it was";
+    EXPECT_TRUE(ui.aguardeVisivel);
+    EXPECT_FALSE(ui.animacaoLigada);
+    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), antes);
+    EXPECT_TRUE(fs::DirectoryExists(temp + "\\InstQEL")) << "no cleanup after a failed carry-over";
+}
+
+TEST_F(Run, ANewDatabaseThatCannotBePutInPlaceIsReportedAndNeverCalledComplete) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+    const std::string antes = ReadFile(target + "\\QEL.mdb");
+    // The replacement's own temporary name is taken by a folder: the new file cannot go there.
+    ASSERT_TRUE(fs::MakeDir(target + "\\QEL_novo.tmp"));
+    Executa(1, 1);
+    ASSERT_EQ(ui.dialogos.size(), 2u);
+    EXPECT_EQ(ui.dialogos[1].texto, MensagemSubstituicao(ResultadoSubstituicao::NovoNaoColocado));
+    EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Erro);
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(ui.animacaoLigada);
+    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), antes) << "the installed database is intact";
+}
+
+TEST_F(Run, AProgramInUseEndsTheRunWithItsMessage) {
+    WriteFile(target + "\\QEL.exe", "em uso");
+    HANDLE inUse = CreateFileA((target + "\\QEL.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
+    MakeQelDatabase(target + "\\QEL.mdb", "3.2.0", false);
+    Executa(1, 1);
+    CloseHandle(inUse);
+    ASSERT_EQ(ui.dialogos.size(), 2u);
+    EXPECT_EQ(ui.dialogos[1].texto, "Arquivo QEL.exe n\xE3o pode ser instalado.\rVerifique se o arquivo est\xE1 em uso.");
+    EXPECT_TRUE(ui.fechada);
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "em uso");
+}
+
+TEST_F(Run, AHelpFileThatCannotBeCopiedIsReportedAndTheRunStillFinishes) {
+    ASSERT_TRUE(fs::MakeDir(target + "\\zav2003.chm"));
+    Executa(0, 2);
+    EXPECT_EQ(Textos(), (std::vector<std::string>{
+                            mensagens::kConfirma,
+                            "Arquivo zav2003.chm n\xE3o pode ser instalado.\rVerifique se o arquivo est\xE1 em uso.",
+                            mensagens::kConcluida}));
+    EXPECT_EQ(ReadFile(target + "\\zav2005.chm"), "ajuda 2005");
+    EXPECT_TRUE(ui.fechada);
+}
+
+TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
+    WriteFile(root / "arquivo", "no caminho");
+    estado.TempDir = root / "arquivo" + "\\";
+    Executa(0, 1);
+    EXPECT_EQ(ui.dialogos.back().texto, "Diret\xF3rio tempor\xE1rio de instala\xE7\xE3o n\xE3o p\xF5" "de ser criado!");
+    EXPECT_TRUE(ui.fechada);
+
+    estado.TempDir = temp + "\\";
+    estado.SourceDir = root / "sem-midia" + "\\";
+    ScriptedUi missing;
+    missing.pasta = target;
+    missing.tipoInstalacao = 0;
+    missing.Responde(RespostaMensagem::Sim);
+    missing.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, missing);
+    EXPECT_EQ(missing.dialogos.back().texto, "Diret\xF3rio de instala\xE7\xE3o n\xE3o encontrado!");
+    EXPECT_TRUE(missing.fechada);
+}
+
+TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInstalling) {
+    fs::Remove(medium + "\\QEL.md_");  // nothing to probe: the open fails
+    fs::Remove(medium + "\\disk.3");
+    Executa(0, 1);
+    EXPECT_EQ(ui.dialogos.back().texto, "Disco n\xBA 1 do ADO n\xE3o foi descompactado corretamente");
+    EXPECT_TRUE(ui.fechada);
+    EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe"));
+}
+
+TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {
+    WriteFile(target + "\\QEL.mdb", "isto nao e um banco");
+    EXPECT_THROW(Executa(1), Failure);
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_TRUE(ui.animacaoLigada) << "the busy display stays";
+    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), "isto nao e um banco");
+}
+
+}  // namespace
+}  // namespace qel
