@@ -119,7 +119,7 @@ TEST(Install, AnUpdateOfAnOlderSchemaCarriesTheDataAndKeepsABackup) {
     EXPECT_EQ(Scalar(db, "SELECT DE_RAZAO_SOCIAL FROM TB_OPERADORA WHERE CD_OPERADORA = 1"),
               "Operadora S\xE3o Jo\xE3o Sa\xFA" "de Ltda");
     EXPECT_EQ(Scalar(db, "SELECT COUNT(*) FROM TB_ACOMPANHAMENTO WHERE DT_INIC_VIGN = '2006-12-31 23:59:59'"), "1");
-    EXPECT_EQ(Scalar(db, "SELECT COUNT(*) FROM TB_ACOMPANHAMENTO WHERE DT_INIC_VIGN >= '2007'"), "0");
+    EXPECT_EQ(Scalar(db, "SELECT COUNT(*) FROM TB_ACOMPANHAMENTO WHERE DT_INIC_VIGN >= '2007-01-01 00:00:00'"), "0");
     EXPECT_EQ(Scalar(db, "SELECT COUNT(*) FROM RL_ITEM_DESP_ASSISTENCIAL WHERE DT_INIC_VIGN IS NULL"), "1");
     // Columns go by name, whatever their order; a column the old table lacks stays empty.
     EXPECT_EQ(Rows(db, "SELECT VL_COLUNA_1, VL_COLUNA_2, VL_COLUNA_3 FROM TB_QEL_ANEXO_IV WHERE NR_LINHA = 1"),

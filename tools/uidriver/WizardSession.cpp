@@ -55,7 +55,9 @@ void WizardSession::SetFolder(const std::string& folder) {
 void WizardSession::Press(const std::string& caption) { uidriver::PressButton(window_, caption); }
 
 HWND WizardSession::WaitDialog(const std::string& title, DWORD timeoutMs) const {
-    return program_.WaitWindow(title, timeoutMs);
+    // The platform's dialog class: the taskbar entry's window carries the application
+    // title too.
+    return program_.WaitWindow(title, timeoutMs, "#32770");
 }
 
 std::string WizardSession::Message(HWND dialog) {
