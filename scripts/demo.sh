@@ -1,36 +1,44 @@
 #!/usr/bin/env bash
-# Builds the wizard, lays out a demo installation medium and runs the wizard from it.
-# With a display (DISPLAY set) the wizard window opens for you to use; without one it
-# runs under a private virtual display, takes a screenshot of the window and closes it.
+# Builds everything, lays out the demo installation medium and runs the wizard from it.
+#  - With a display (DISPLAY set): the wizard window opens for you to use. An installed
+#    older QEL to try the update on is laid out too; the script says where.
+#  - Without one: the walk-through runs the same program under a private virtual display,
+#    a fresh install and then an update driven through the real window from outside,
+#    prints what happened and saves a picture of every page and dialog it passed.
+# Set QEL_DEMO_WALKTHROUGH=1 to run the walk-through even with a display.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/bootstrap.sh" >/dev/null
 "$root/scripts/build.sh" i686 >/dev/null
 build=${QEL_BUILD_DIR:-$root/build}/i686
 out=${QEL_DEMO_DIR:-$root/out/demo}
-medium=$out/medium
-rm -rf "$medium"
-mkdir -p "$medium"
-cp "$build/bin/InstalaQEL.exe" "$medium/"
 prefix=$out/wineprefix
-run() { (cd "$medium" && "$root/tools/wine-run.sh" "$prefix" i686 "$@"); }
+mkdir -p "$out"
+out=$(cd "$out" && pwd)
+rm -rf "$out/medium" "$out/installed-3.1.9" "$out/screenshots"
+cp -r "$build/demo/medium" "$out/medium"
+cp -r "$build/demo/installed-3.1.9" "$out/installed-3.1.9"
+mkdir -p "$out/screenshots"
 
-if [ -n "${DISPLAY:-}" ]; then
-  echo "medium: $medium"
-  run InstalaQEL.exe
-else
-  "$root/tools/with-xvfb.sh" bash -c '
-    set -euo pipefail
-    (cd "$0" && "$1" "$2" i686 InstalaQEL.exe) &
-    pid=$!
-    for _ in $(seq 1 200); do
-      xwininfo -root -tree 2>/dev/null | grep -q "Quelvara - Instala" && break
-      sleep 0.1
-    done
-    sleep 1
-    import -window root "$3/wizard.png"
-    echo "screenshot: $3/wizard.png"
-    WINEPREFIX="$2" wineserver -k || true
-    wait $pid 2>/dev/null || true
-  ' "$medium" "$root/tools/wine-run.sh" "$prefix" "$out"
+# Wine sees the Linux root as drive Z:.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_WALKTHROUGH:-}" ]; then
+  echo "medium: $out/medium"
+  echo "an installed QEL 3.1.9 to update: $(winpath "$out/installed-3.1.9")"
+  cd "$out/medium"
+  exec "$root/tools/wine-run.sh" "$prefix" i686 InstalaQEL.exe
 fi
+
+status=0
+"$root/tools/with-xvfb.sh" "$root/tools/wine-run.sh" "$prefix" i686 "$build/demo/programs/walkthrough.exe" \
+  "$(winpath "$out/medium")" "$(winpath "$out/installed-3.1.9")" "$(winpath "$build/demo/payload")" \
+  "$(winpath "$out/screenshots")" 'C:\QEL-demo' || status=$?
+for bmp in "$out"/screenshots/*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+echo
+echo "pictures of every page and dialog: $out/screenshots/"
+echo "installed files: $prefix/drive_c/QEL-demo/"
+exit $status
