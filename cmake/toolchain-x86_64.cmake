@@ -1,20 +1,3 @@
-# Cross-compiling for x86_64 Windows with mingw-w64, posix thread model (std::thread, std::mutex).
-set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
+# The 64-bit Windows target.
 set(QEL_ARCH x86_64)
-set(_triple x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
-set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
-set(CMAKE_RC_COMPILER  ${_triple}-windres)
-set(CMAKE_AR           ${_triple}-ar CACHE FILEPATH "")
-set(CMAKE_RANLIB       ${_triple}-ranlib CACHE FILEPATH "")
-set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Test executables run under Wine; the wrapper keeps a private prefix in the build folder.
-if(NOT QEL_NO_EMULATOR)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../tools/wine-run.sh)
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw.cmake)

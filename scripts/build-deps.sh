@@ -64,7 +64,7 @@ build_for() {
   local work=$deps/build/$arch
   rm -rf "$work" "$prefix"; mkdir -p "$work/jpeg" "$work/sqlite" "$prefix/include" "$prefix/lib"
 
-  cmake -S "$jsrc" -B "$work/jpeg" -DCMAKE_TOOLCHAIN_FILE="$tc" -DQEL_NO_EMULATOR=ON \
+  cmake -S "$jsrc" -B "$work/jpeg" -DCMAKE_TOOLCHAIN_FILE="$tc" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
     -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF >/dev/null

@@ -13,19 +13,12 @@
 #include "platform/Text.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/FailureOf.h"
 
 namespace qel {
 namespace {
 
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
+using test::FailureOf;
 
 // The beginning of a Jet database file: not the embedded engine's, so ADO gets it.
 std::string JetLikeFile() { return std::string("\0\x01\0\0Standard Jet DB\0", 19) + std::string(2029, '\0'); }

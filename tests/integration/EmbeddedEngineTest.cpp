@@ -11,25 +11,18 @@
 #include "platform/Text.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/FailureOf.h"
 
 namespace qel {
 namespace {
+
+using test::FailureOf;
 
 using db::Connection;
 using db::DateTime;
 using db::Query;
 using test::StoredValue;
 using test::StoredValues;
-
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 // A table with a column of every kind, declared with Jet type names.
 const char* kAllKinds =

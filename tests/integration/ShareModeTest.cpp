@@ -13,22 +13,15 @@
 #include "tests/integration/OtherProcess.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
+#include "tests/support/FailureOf.h"
 
 namespace qel {
 namespace {
 
+using test::FailureOf;
+
 using test::Holder;
 using test::Probe;
-
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 class ShareMode : public testing::Test {
 protected:

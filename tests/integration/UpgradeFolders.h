@@ -7,18 +7,9 @@
 #include "engine/WizardState.h"
 #include "platform/Failure.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/FailureOf.h"
 
 namespace qel::test {
-
-template <class F>
-std::string FailureOf(F&& f) {
-    try {
-        f();
-    } catch (const Failure& failure) {
-        return failure.what();
-    }
-    return "no failure";
-}
 
 class UpgradeFolders {
 public:

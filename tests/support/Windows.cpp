@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "platform/FileSystem.h"
+#include "tools/uidriver/UiDriver.h"
 
 namespace qel::test {
 
@@ -54,33 +55,7 @@ bool WaitForExit(HANDLE process, DWORD timeoutMs, DWORD* exitCode) {
     return true;
 }
 
-namespace {
-
-struct Search {
-    DWORD pid;
-    std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectTop(HWND h, LPARAM lp) {
-    auto* s = reinterpret_cast<Search*>(lp);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(h, &owner);
-    if (owner == s->pid && IsWindowVisible(h)) s->found.push_back(h);
-    return TRUE;
-}
-
-BOOL CALLBACK CollectChild(HWND h, LPARAM lp) {
-    reinterpret_cast<std::vector<HWND>*>(lp)->push_back(h);
-    return TRUE;
-}
-
-}  // namespace
-
-std::vector<HWND> TopWindowsOf(DWORD pid) {
-    Search s{pid, {}};
-    EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
-    return s.found;
-}
+std::vector<HWND> TopWindowsOf(DWORD pid) { return uidriver::VisibleWindowsOf(pid); }
 
 HWND WaitForTopWindow(DWORD pid, const std::string& caption, DWORD timeoutMs, const char* className) {
     DWORD start = GetTickCount();
@@ -93,26 +68,11 @@ HWND WaitForTopWindow(DWORD pid, const std::string& caption, DWORD timeoutMs, co
     }
 }
 
-std::string WindowText(HWND hwnd) {
-    char buf[4096];
-    DWORD_PTR got = 0;
-    if (!SendMessageTimeoutA(hwnd, WM_GETTEXT, sizeof buf, reinterpret_cast<LPARAM>(buf),
-                             SMTO_ABORTIFHUNG, 5000, &got))
-        return {};
-    return std::string(buf, got);
-}
+std::string WindowText(HWND hwnd) { return uidriver::Text(hwnd); }
 
-std::string ClassOf(HWND hwnd) {
-    char buf[256];
-    int n = GetClassNameA(hwnd, buf, sizeof buf);
-    return std::string(buf, n > 0 ? n : 0);
-}
+std::string ClassOf(HWND hwnd) { return uidriver::ClassName(hwnd); }
 
-std::vector<HWND> Descendants(HWND parent) {
-    std::vector<HWND> all;
-    EnumChildWindows(parent, CollectChild, reinterpret_cast<LPARAM>(&all));
-    return all;
-}
+std::vector<HWND> Descendants(HWND parent) { return uidriver::Descendants(parent); }
 
 HWND FindDescendant(HWND parent, const char* className, const std::string& text) {
     for (HWND h : Descendants(parent))

@@ -70,11 +70,13 @@ DWORD Program::WaitExit(DWORD timeoutMs) const {
     return code;
 }
 
-std::vector<HWND> Program::Windows() const {
-    TopSearch s{pid_, {}};
+std::vector<HWND> VisibleWindowsOf(DWORD pid) {
+    TopSearch s{pid, {}};
     EnumWindows(CollectTop, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
+
+std::vector<HWND> Program::Windows() const { return VisibleWindowsOf(pid_); }
 
 HWND Program::FindWindow(const std::string& caption, const char* className) const {
     for (HWND h : Windows())

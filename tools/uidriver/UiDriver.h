@@ -50,6 +50,9 @@ private:
     DWORD pid_ = 0;
 };
 
+// The visible top-level windows of a process.
+std::vector<HWND> VisibleWindowsOf(DWORD pid);
+
 std::string Text(HWND hwnd);
 std::string ClassName(HWND hwnd);
 // Visible in fact: the window and all its ancestors are visible.

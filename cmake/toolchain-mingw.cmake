@@ -1,0 +1,15 @@
+# Cross-compiling for Windows with mingw-w64, posix thread model (std::thread, std::mutex).
+# Included by toolchain-<arch>.cmake after it sets QEL_ARCH.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${QEL_ARCH})
+set(_triple ${QEL_ARCH}-w64-mingw32)
+set(CMAKE_C_COMPILER   ${_triple}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${_triple}-g++-posix)
+set(CMAKE_RC_COMPILER  ${_triple}-windres)
+set(CMAKE_AR           ${_triple}-ar CACHE FILEPATH "")
+set(CMAKE_RANLIB       ${_triple}-ranlib CACHE FILEPATH "")
+set(CMAKE_FIND_ROOT_PATH /usr/${_triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
