@@ -9,14 +9,13 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <fstream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/Failure.h"
-#include "platform/GdiHandles.h"
 #include "platform/Handles.h"
+#include "tools/uidriver/UiDriver.h"
 #include "wizard/EventLoop.h"
 #include "wizard/FailureBox.h"
 #include "wizard/Instalador_NEW.h"
@@ -28,31 +27,8 @@ using namespace qel;
 std::string g_folder;
 
 void SaveScreen(RECT r, const std::string& name) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    WindowDc screen(nullptr);
-    MemoryDc memory(screen.get());
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = w;
-    info.bmiHeader.biHeight = h;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    void* bits = nullptr;
-    GdiObject<HBITMAP> bitmap(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    {
-        Selected s(memory.get(), bitmap.get());
-        BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
-    }
-    GdiFlush();
-    const DWORD stride = (static_cast<DWORD>(w) * 3 + 3) & ~3u;
-    BITMAPFILEHEADER file{};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-    file.bfSize = file.bfOffBits + stride * h;
-    std::ofstream out(g_folder + "\\" + name + ".bmp", std::ios::binary);
-    out.write(reinterpret_cast<const char*>(&file), sizeof file);
-    out.write(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
-    out.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride * h));
+    if (!qel::uidriver::SaveScreenArea(r, g_folder + "\\" + name + ".bmp"))
+        std::printf("could not save %s\n", name.c_str());
     std::printf("%s\n", name.c_str());
 }
 

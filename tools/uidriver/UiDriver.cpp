@@ -182,7 +182,10 @@ void WaitGone(HWND hwnd, DWORD timeoutMs) {
 
 bool SaveScreenshot(HWND hwnd, const std::string& bmpPath) {
     RECT r;
-    if (!GetWindowRect(hwnd, &r)) return false;
+    return GetWindowRect(hwnd, &r) && SaveScreenArea(r, bmpPath);
+}
+
+bool SaveScreenArea(const RECT& r, const std::string& bmpPath) {
     const int w = r.right - r.left, h = r.bottom - r.top;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);

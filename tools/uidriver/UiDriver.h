@@ -82,6 +82,8 @@ void Key(HWND window, WORD virtualKey, bool shift = false, bool ctrl = false, bo
 // Waits until the window is gone (destroyed or hidden).
 void WaitGone(HWND hwnd, DWORD timeoutMs);
 
+// Saves a picture of an area of the screen as a 24-bit BMP file.
+bool SaveScreenArea(const RECT& area, const std::string& bmpPath);
 // Saves a picture of a window (with its frame) as a 24-bit BMP file.
 bool SaveScreenshot(HWND hwnd, const std::string& bmpPath);
 
