@@ -4,8 +4,8 @@
 #include <string>
 
 #include "dbupgrade/Database.h"
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

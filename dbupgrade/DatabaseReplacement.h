@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/WizardState.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 // application version recorded in the installed database.
 #include <string>
 
-#include "engine/WizardState.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "engine/ProbeConnection.h"
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/UiPort.h"
+#include "core/UiPort.h"
 
 namespace qel {
 

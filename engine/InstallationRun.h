@@ -2,8 +2,8 @@
 // The installation run behind the Instalar button: a fresh install or an update, from the
 // user's confirmation to the closing of the window.
 #include "engine/ProbeConnection.h"
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

@@ -3,7 +3,7 @@
 // under the names they carry once installed, each copy made writable.
 #include <array>
 
-#include "engine/WizardState.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

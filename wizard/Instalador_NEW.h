@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 #include "wizard/Banner.h"
 #include "wizard/ControlClasses.h"
 #include "wizard/CopyAnimation.h"

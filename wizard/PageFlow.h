@@ -3,8 +3,8 @@
 // install folder on the way forward, and the confirmed cancel of every page.
 #include <string>
 
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 
 namespace qel {
 

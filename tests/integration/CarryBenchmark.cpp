@@ -25,8 +25,8 @@
 
 #include "dbupgrade/CarryOver.h"
 #include "dbupgrade/SqliteConnection.h"
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"

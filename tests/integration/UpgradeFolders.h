@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/WizardState.h"
+#include "core/WizardState.h"
 #include "platform/Failure.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/FailureOf.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/UiPort.h"
-#include "engine/WizardState.h"
+#include "core/UiPort.h"
+#include "core/WizardState.h"
 
 namespace qel::test {
 
