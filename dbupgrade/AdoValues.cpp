@@ -231,7 +231,7 @@ void ToVariant(const Value& value, const AdoField& field, VARIANT& out) {
     const bool text = type.kind == ColumnKind::Text || type.kind == ColumnKind::LongText;
     if (!value || (value->empty() && !text && type.kind != ColumnKind::Binary)) {
         // A null text arrives as an empty text; every other empty value stays empty.
-        if (!value && type.kind == ColumnKind::Text) {
+        if (!value && type.kind == ColumnKind::Text && field.type != AdoType::Guid) {
             out.vt = VT_BSTR;
             out.bstrVal = SysAllocStringLen(L"", 0);
         } else {
