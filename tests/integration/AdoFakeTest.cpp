@@ -196,18 +196,22 @@ TEST_F(FakeAdoRun, AFailureIsToldByTheObjectThatFailedAndNeverByAnOlderProviderE
     EXPECT_EQ(q.AsString("NR"), "") << "no current row: empty, not ADO's failure";
     q.Append();
     EXPECT_EQ(FailureOf([&] { q.SetString("ID", "5"); }), "Field 'ID' cannot be modified");
+    // The provider refuses a value: its error, which stays in Errors. ADO's own failure
+    // after it: ADO's error information, not the provider's older error.
+    const std::string mismatch = "Data type mismatch in criteria expression.",
+                      multiStep = "Multiple-step operation generated errors. Check each status value.";
+    ado.world.failures = {{"Field.put_Value", E_FAIL, text::Widen(mismatch), true, true},
+                          {"Field.put_Value", kDataConversion, text::Widen(multiStep), true, false}};
+    EXPECT_EQ(FailureOf([&] { q.SetString("NR", "7"); }), mismatch);
+    EXPECT_EQ(FailureOf([&] { q.SetString("NR", "7"); }), multiStep);
     q.SetString("NR", "7");
-    // The provider refuses the row: its error, which stays in Errors.
-    const std::wstring duplicate = L"The changes you requested to the table were not successful because they would "
-                                   L"create duplicate values in the index, primary key, or relationship.";
-    ado.world.failures = {{"Recordset.Update", E_FAIL, duplicate, true, true}};
-    EXPECT_EQ(FailureOf([&] { q.Post(); }), text::Narrow(duplicate));
-    // ADO's own failure: its error information, not the provider's older error.
-    ado.world.failures = {{"Recordset.Update", kDataConversion,
-                           L"Multiple-step operation generated errors. Check each status value.", true, false}};
-    EXPECT_EQ(FailureOf([&] { q.Post(); }), "Multiple-step operation generated errors. Check each status value.");
-    // A failure that tells nothing: what was done and the code, not the older error.
-    ado.world.failures = {{"Recordset.Update", E_FAIL, L"", false, false}};
+    // The provider refuses the row; then a failure that tells nothing is told by what was
+    // done and its code, not by the errors of before.
+    const std::string duplicate = "The changes you requested to the table were not successful because they would "
+                                  "create duplicate values in the index, primary key, or relationship.";
+    ado.world.failures = {{"Recordset.Update", E_FAIL, text::Widen(duplicate), true, true},
+                          {"Recordset.Update", E_FAIL, L"", false, false}};
+    EXPECT_EQ(FailureOf([&] { q.Post(); }), duplicate);
     EXPECT_EQ(FailureOf([&] { q.Post(); }), "The row could not be written (error 0x80004005: unspecified failure).");
     q.Post();
     EXPECT_EQ(File(kNovo)[L"TB_X"].rows.size(), 1u);

@@ -387,6 +387,7 @@ public:
     }
     HRESULT Assign(size_t index, const Column& column, const VARIANT& value) {
         Log("Field.put_Value(" + N(column.name) + ", " + std::to_string(value.vt) + ")");
+        if (HRESULT hr = InjectedFailure("Field.put_Value", connection_->errors); FAILED(hr)) return hr;
         if (column.autoNumber) return Fail(E_FAIL, L"Field cannot be updated.", nullptr);
         if (adding_.empty()) return NoCurrentRow();
         adding_[index] = value;
