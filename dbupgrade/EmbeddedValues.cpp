@@ -80,6 +80,17 @@ bool StoredYesNo(const Cell& cell, const ColumnForm& column) {
     throw Failure(msg::InvalidYesNo(Shown(cell), column.name));
 }
 
+// Whether a decimal text has at most 15 significant digits, which a double always holds
+// (trailing zeros are counted: the check only has to be sure).
+bool FitsADouble(std::string_view s) {
+    int digits = 0;
+    for (char c : s) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+    }
+    return digits <= 15;
+}
+
 // The first units UTF-16 code units of UTF-8 text (how Jet counts a column's size),
 // never splitting a character.
 std::string CutToUnits(const std::string& utf8, int units) {
@@ -166,8 +177,8 @@ Cell TextToCell(const Value& value, const ColumnForm& column) {
             // Whole values stay exact beyond the precision of a double ("-0" keeps its sign).
             if (auto v = forms::ParseWhole(text); v && !(*v == 0 && forms::Trim(text).front() == '-')) return *v;
             if (auto v = forms::ParseNumber(text)) {
-                const std::string back = forms::FormatNumber(*v);
-                if (back != text && std::isfinite(*v) && forms::ParseDecimal(text) != forms::ParseDecimal(back))
+                if (!FitsADouble(text) && std::isfinite(*v) &&
+                    forms::ParseDecimal(text) != forms::ParseDecimal(forms::FormatNumber(*v)))
                     throw InexactValue(column.name, "'" + shown() + "' has more digits than the column holds");
                 return *v;
             }
