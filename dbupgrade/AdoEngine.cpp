@@ -8,6 +8,7 @@
 
 #include <vector>
 
+#include "dbupgrade/AdoValues.h"
 #include "dbupgrade/DataSource.h"
 #include "dbupgrade/Engine.h"
 #include "dbupgrade/HResultText.h"
@@ -27,6 +28,21 @@ namespace {
 constexpr IID kIidConnection = {0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 constexpr IID kIidRecordset = {0x00000556, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
 constexpr CLSID kClsidRecordset = {0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+
+// The interfaces an object's ISupportErrorInfo is asked about: the one of ADO 2.x we call
+// it through, and the one ADO 6 gives the same object.
+struct Identities {
+    unsigned long old, current;
+};
+constexpr Identities kConnection{0x00000550, 0x00001550};
+constexpr Identities kRecordset{0x00000556, 0x00001556};
+constexpr Identities kField{0x00000569, 0x00001569};
+
+IID AdoIid(unsigned long first) { return {first, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}}; }
+
+// The OLE DB services with resource pooling left out (DBPROPVAL_OS_ENABLEALL &
+// ~DBPROPVAL_OS_RESOURCEPOOLING).
+constexpr long kServicesWithoutPooling = -1L & ~1L;
 
 class Bstr {
 public:
@@ -50,6 +66,10 @@ private:
 class Variant {
 public:
     Variant() { VariantInit(&v); }
+    explicit Variant(const wchar_t* text) : Variant() {
+        v.vt = VT_BSTR;
+        v.bstrVal = SysAllocString(text);
+    }
     ~Variant() { VariantClear(&v); }
     Variant(const Variant&) = delete;
     Variant& operator=(const Variant&) = delete;
@@ -65,126 +85,86 @@ VARIANT Missing() {
     return v;
 }
 
+VARIANT Index(long i) {
+    VARIANT v;
+    VariantInit(&v);
+    v.vt = VT_I4;
+    v.lVal = i;
+    return v;
+}
+
 std::string Described(BSTR b) {
     std::wstring w = b ? std::wstring(b, SysStringLen(b)) : std::wstring();
     while (!w.empty() && (w.back() == L' ' || w.back() == L'\r' || w.back() == L'\n')) w.pop_back();
     return text::Narrow(w);
 }
 
-// The failure's own description when ADO or the thread's error object gives one;
-// otherwise what was being done and what the code means. Never empty.
-std::string FailureText(HRESULT hr, _ADOConnection* connection, const std::string& doing) {
+// The description the failed object left in the thread's error object, when the object
+// says it reports errors that way for the interface it was called through.
+std::string ObjectErrorText(IUnknown* failed, const Identities& ids) {
+    ComPtr<ISupportErrorInfo> support;
+    if (!failed || FAILED(failed->QueryInterface(IID_ISupportErrorInfo, support.put_void())) || !support) return {};
+    if (support->InterfaceSupportsErrorInfo(AdoIid(ids.old)) != S_OK &&
+        support->InterfaceSupportsErrorInfo(AdoIid(ids.current)) != S_OK)
+        return {};
+    ComPtr<IErrorInfo> info;
+    Bstr description;
+    if (GetErrorInfo(0, info.put()) != S_OK || !info || FAILED(info->GetDescription(description.put()))) return {};
+    return Described(description.get());
+}
+
+// The provider's errors the connection collected since they were last cleared.
+std::string ProviderErrorsText(_ADOConnection* connection) {
     std::string text;
-    if (connection) {
-        ComPtr<ADOErrors> errors;
-        long count = 0;
-        if (SUCCEEDED(connection->get_Errors(errors.put())) && errors && SUCCEEDED(errors->get_Count(&count))) {
-            for (long i = 0; i < count; ++i) {
-                VARIANT index;
-                VariantInit(&index);
-                index.vt = VT_I4;
-                index.lVal = i;
-                ComPtr<ADOError> error;
-                Bstr description;
-                if (SUCCEEDED(errors->get_Item(index, error.put())) && error &&
-                    SUCCEEDED(error->get_Description(description.put()))) {
-                    std::string d = Described(description.get());
-                    if (!d.empty() && text.find(d) == std::string::npos) text += (text.empty() ? "" : " ") + d;
-                }
-            }
+    ComPtr<ADOErrors> errors;
+    long count = 0;
+    if (!connection || FAILED(connection->get_Errors(errors.put())) || !errors || FAILED(errors->get_Count(&count)))
+        return text;
+    for (long i = 0; i < count; ++i) {
+        ComPtr<ADOError> error;
+        Bstr description;
+        if (SUCCEEDED(errors->get_Item(Index(i), error.put())) && error &&
+            SUCCEEDED(error->get_Description(description.put()))) {
+            std::string d = Described(description.get());
+            if (!d.empty() && text.find(d) == std::string::npos) text += (text.empty() ? "" : " ") + d;
         }
     }
-    if (text.empty()) {
-        ComPtr<IErrorInfo> info;
-        if (GetErrorInfo(0, info.put()) == S_OK && info) {
-            Bstr description;
-            if (SUCCEEDED(info->GetDescription(description.put()))) text = Described(description.get());
-        }
-    }
+    return text;
+}
+
+// The failure's own description: the failed object's error information first, the
+// provider's errors when it gives none; otherwise what was being done and what the code
+// means. Never empty.
+std::string FailureText(HRESULT hr, IUnknown* failed, const Identities& ids, _ADOConnection* connection,
+                        const std::string& doing) {
+    std::string text = ObjectErrorText(failed, ids);
+    if (text.empty()) text = ProviderErrorsText(connection);
     if (text.empty()) text = doing + " (" + DescribeHResult(hr) + ").";
     return text;
 }
 
-ColumnType TypeOf(DataTypeEnum type, ADO_LONGPTR definedSize) {
-    switch (type) {
-        case adTinyInt:
-        case adSmallInt:
-        case adInteger:
-        case adBigInt:
-        case adUnsignedTinyInt:
-        case adUnsignedSmallInt:
-        case adUnsignedInt:
-        case adUnsignedBigInt: return {ColumnKind::Whole, 0};
-        case adSingle:
-        case adDouble:
-        case adCurrency:
-        case adDecimal:
-        case adNumeric:
-        case adVarNumeric: return {ColumnKind::Number, 0};
-        case adDate:
-        case adDBDate:
-        case adDBTime:
-        case adDBTimeStamp: return {ColumnKind::DateTime, 0};
-        case adBoolean: return {ColumnKind::YesNo, 0};
-        case adBSTR:
-        case adChar:
-        case adVarChar:
-        case adWChar:
-        case adVarWChar: return {ColumnKind::Text, definedSize > 0 ? static_cast<int>(definedSize) : 0};
-        case adLongVarChar:
-        case adLongVarWChar: return {ColumnKind::LongText, 0};
-        default: return {ColumnKind::Text, 0};
-    }
+// The provider's errors collect until they are cleared, so an old one would pass for the
+// reason of a later failure that brings none of its own.
+void ClearErrors(_ADOConnection* connection) {
+    ComPtr<ADOErrors> errors;
+    if (SUCCEEDED(connection->get_Errors(errors.put())) && errors) errors->Clear();
 }
-
-std::string VariantText(const VARIANT& v) {
-    switch (v.vt) {
-        case VT_EMPTY:
-        case VT_NULL: return {};
-        case VT_BSTR: return text::Narrow(v.bstrVal ? std::wstring(v.bstrVal, SysStringLen(v.bstrVal)) : L"");
-        case VT_BOOL: return forms::FormatYesNo(v.boolVal != VARIANT_FALSE);
-        case VT_I1: return forms::FormatWhole(v.cVal);
-        case VT_I2: return forms::FormatWhole(v.iVal);
-        case VT_I4: return forms::FormatWhole(v.lVal);
-        case VT_INT: return forms::FormatWhole(v.intVal);
-        case VT_I8: return forms::FormatWhole(v.llVal);
-        case VT_UI1: return forms::FormatWhole(v.bVal);
-        case VT_UI2: return forms::FormatWhole(v.uiVal);
-        case VT_UI4: return forms::FormatWhole(v.ulVal);
-        case VT_UINT: return forms::FormatWhole(v.uintVal);
-        case VT_UI8: return v.ullVal > 9223372036854775807ULL ? std::to_string(v.ullVal)
-                                                              : forms::FormatWhole(static_cast<std::int64_t>(v.ullVal));
-        case VT_R4: return forms::FormatSingle(v.fltVal);
-        case VT_R8: return forms::FormatNumber(v.dblVal);
-        case VT_DATE: return forms::FormatDateTime(FromOleDate(v.date));
-        default: break;
-    }
-    // Currency, decimal and the rest: the platform's conversion with fixed, regional-
-    // settings-free formatting.
-    Variant text;
-    if (SUCCEEDED(VariantChangeTypeEx(&text.v, const_cast<VARIANT*>(&v), LOCALE_INVARIANT, 0, VT_BSTR)) &&
-        text.v.vt == VT_BSTR)
-        return text::Narrow(std::wstring(text.v.bstrVal, SysStringLen(text.v.bstrVal)));
-    return {};
-}
-
-class AdoConnection;
 
 class AdoCursor final : public CursorEngine {
 public:
     AdoCursor(_ADOConnection* connection, const std::string& sql) : connection_(connection) {
         HRESULT hr = CoCreateInstance(kClsidRecordset, nullptr, CLSCTX_INPROC_SERVER, kIidRecordset,
                                       reinterpret_cast<void**>(recordset_.put()));
-        if (FAILED(hr) || !recordset_) throw Failure(FailureText(hr, nullptr, "The query could not be created"));
+        if (FAILED(hr) || !recordset_)
+            throw Failure(FailureText(hr, nullptr, kRecordset, nullptr, "The query could not be created"));
         // The data-access layer's client-side cursor: rows fetched at opening, rows added
         // through the query written at once.
         Check(recordset_->put_CursorLocation(adUseClient), "The query could not be set up");
-        Variant source, active;
-        source.v.vt = VT_BSTR;
-        source.v.bstrVal = SysAllocString(text::Widen(sql).c_str());
+        Variant source(text::Widen(sql).c_str()), active;
         active.v.vt = VT_DISPATCH;
         active.v.pdispVal = connection;
         connection->AddRef();
+        ClearErrors(connection_);
         Check(recordset_->Open(source.v, active.v, adOpenStatic, adLockOptimistic, adCmdText),
               "The query could not be opened");
 
@@ -193,12 +173,8 @@ public:
         long count = 0;
         Check(fields->get_Count(&count), "The query's columns could not be read");
         for (long i = 0; i < count; ++i) {
-            VARIANT index;
-            VariantInit(&index);
-            index.vt = VT_I4;
-            index.lVal = i;
             Column column;
-            Check(fields->get_Item(index, column.field.put()), "The query's columns could not be read");
+            Check(fields->get_Item(Index(i), column.field.put()), "The query's columns could not be read");
             Bstr name;
             DataTypeEnum type = adEmpty;
             ADO_LONGPTR size = 0;  // 8 bytes on 64-bit ADO
@@ -207,9 +183,8 @@ public:
             column.field->get_Type(&type);
             column.field->get_DefinedSize(&size);
             column.field->get_Attributes(&attributes);
-            column.name = text::Narrow(name.str());
-            column.type = TypeOf(type, size);
-            column.adoType = type;
+            column.shape = {text::Narrow(name.str()), static_cast<AdoType>(type), static_cast<long>(size)};
+            column.type = AdoColumnType(column.shape.type, column.shape.definedSize);
             column.updatable = (attributes & (adFldUpdatable | adFldUnknownUpdatable)) != 0 && !IsAutoNumber(column);
             columns_.push_back(std::move(column));
         }
@@ -222,7 +197,7 @@ public:
     }
 
     int FieldCount() const override { return static_cast<int>(columns_.size()); }
-    const std::string& FieldName(int index) const override { return columns_[static_cast<size_t>(index)].name; }
+    const std::string& FieldName(int index) const override { return At(index).shape.name; }
 
     void First() override {
         if (!Empty()) Check(recordset_->MoveFirst(), "The query could not go to its first row");
@@ -234,28 +209,32 @@ public:
 
     bool Eof() const override { return !appending_ && AtEnd(); }
 
-    std::string AsString(int index) const override {
+    Value AsValue(int index) const override {
         Variant value;
-        if (!Read(index, value)) return {};
-        const Column& column = columns_[static_cast<size_t>(index)];
+        if (!Read(index, value)) return std::nullopt;
+        const Column& column = At(index);
+        // A date-time the provider hands over as text is given in the text form.
         if (column.type.kind == ColumnKind::DateTime && value.v.vt == VT_BSTR) {
-            std::string raw = VariantText(value.v);
-            if (auto parsed = forms::ParseDateTime(raw)) return forms::FormatDateTime(*parsed);
-            throw Failure(msg::InvalidDateTime(raw, column.name));
+            std::string raw = *FromVariant(value.v, column.shape.name), fraction;
+            if (auto parsed = forms::ParseDateTime(raw, &fraction)) return forms::FormatDateTime(*parsed, fraction);
+            throw Failure(msg::InvalidDateTime(text::FromUtf8(raw), column.shape.name));
         }
-        return VariantText(value.v);
+        return FromVariant(value.v, column.shape.name);
     }
 
     DateTime AsDateTime(int index) const override {
         Variant value;
         if (!Read(index, value) || value.v.vt == VT_NULL || value.v.vt == VT_EMPTY) return DateTime{};
-        if (value.v.vt == VT_DATE) return FromOleDate(value.v.date);
-        std::string raw = VariantText(value.v);
+        if (value.v.vt == VT_DATE && OleDateInRange(value.v.date)) return FromOleDate(value.v.date);
+        std::string raw = value.v.vt == VT_DATE ? forms::FormatNumber(value.v.date)
+                                                : text::FromUtf8(FromVariant(value.v, At(index).shape.name).value_or(""));
         if (value.v.vt == VT_BSTR) {
             if (auto parsed = forms::ParseDateTime(raw)) return *parsed;
         }
-        throw Failure(msg::InvalidDateTime(raw, columns_[static_cast<size_t>(index)].name));
+        throw Failure(msg::InvalidDateTime(raw, At(index).shape.name));
     }
+
+    bool Binary(int index) const override { return At(index).type.kind == ColumnKind::Binary; }
 
     void Append() override {
         Check(recordset_->AddNew(Missing(), Missing()), "A row could not be added");
@@ -264,15 +243,16 @@ public:
 
     bool Appending() const override { return appending_; }
 
-    void SetString(int index, const std::string& value) override {
-        const Column& column = columns_[static_cast<size_t>(index)];
-        if (!column.updatable) throw Failure(msg::FieldReadOnly(column.name));
+    void SetValue(int index, const Value& value) override {
+        const Column& column = At(index);
+        if (!column.updatable) throw Failure(msg::FieldReadOnly(column.shape.name));
         Variant v;
-        ToVariant(value, column, v.v);
-        Check(column.field->put_Value(v.v), "The value could not be assigned");
+        ToVariant(value, column.shape, v.v);
+        Check(column.field->put_Value(v.v), column.field.get(), kField, "The value could not be assigned");
     }
 
     void Post() override {
+        ClearErrors(connection_);
         Check(recordset_->Update(Missing(), Missing()), "The row could not be written");
         appending_ = false;
     }
@@ -285,18 +265,17 @@ public:
 private:
     struct Column {
         ComPtr<ADOField> field;
-        std::string name;
+        AdoField shape;
         ColumnType type;
-        DataTypeEnum adoType = adEmpty;
         bool updatable = true;
     };
+
+    const Column& At(int index) const { return columns_[static_cast<size_t>(index)]; }
 
     static bool IsAutoNumber(const Column& column) {
         ComPtr<ADOProperties> properties;
         if (FAILED(column.field->get_Properties(properties.put())) || !properties) return false;
-        Variant name;
-        name.v.vt = VT_BSTR;
-        name.v.bstrVal = SysAllocString(L"ISAUTOINCREMENT");
+        Variant name(L"ISAUTOINCREMENT");
         ComPtr<ADOProperty> property;
         if (FAILED(properties->get_Item(name.v, property.put())) || !property) return false;
         Variant value;
@@ -304,9 +283,10 @@ private:
         return value.v.vt == VT_BOOL && value.v.boolVal != VARIANT_FALSE;
     }
 
-    void Check(HRESULT hr, const char* doing) const {
-        if (FAILED(hr)) throw Failure(FailureText(hr, connection_, doing));
+    void Check(HRESULT hr, IUnknown* object, const Identities& ids, const char* doing) const {
+        if (FAILED(hr)) throw Failure(FailureText(hr, object, ids, connection_, doing));
     }
+    void Check(HRESULT hr, const char* doing) const { Check(hr, recordset_.get(), kRecordset, doing); }
 
     bool AtEnd() const {
         VARIANT_BOOL eof = VARIANT_TRUE;
@@ -320,72 +300,13 @@ private:
         return bof != VARIANT_FALSE && AtEnd();
     }
 
-    // Reading a value past the last row brings ADO down on some platforms: look first.
+    // Reading a value with no current row fails in ADO (and brings it down on some
+    // platforms): look first.
     bool Read(int index, Variant& out) const {
         if (!appending_ && AtEnd()) return false;
-        Check(columns_[static_cast<size_t>(index)].field->get_Value(&out.v), "The value could not be read");
+        const Column& column = At(index);
+        Check(column.field->get_Value(&out.v), column.field.get(), kField, "The value could not be read");
         return true;
-    }
-
-    static void ToVariant(const std::string& value, const Column& column, VARIANT& out) {
-        const ColumnKind kind = column.type.kind;
-        if (value.empty() && kind != ColumnKind::Text) {
-            out.vt = VT_NULL;
-            return;
-        }
-        switch (kind) {
-            case ColumnKind::Counter:
-            case ColumnKind::Whole: {
-                auto v = forms::ParseWhole(value);
-                if (!v) throw Failure(msg::InvalidInteger(value, column.name));
-                if (*v >= INT32_MIN && *v <= INT32_MAX) {
-                    out.vt = VT_I4;
-                    out.lVal = static_cast<LONG>(*v);
-                } else {
-                    out.vt = VT_I8;
-                    out.llVal = *v;
-                }
-                return;
-            }
-            case ColumnKind::Number: {
-                auto v = forms::ParseNumber(value);
-                if (!v) throw Failure(msg::InvalidNumber(value, column.name));
-                // Currency and decimal columns take the digits exactly as written.
-                if (column.adoType == adCurrency || column.adoType == adDecimal || column.adoType == adNumeric ||
-                    column.adoType == adVarNumeric) {
-                    std::wstring digits = text::Widen(std::string(forms::Trim(value)));
-                    if (SUCCEEDED(VarDecFromStr(digits.data(), LOCALE_INVARIANT, 0, &out.decVal))) {
-                        out.vt = VT_DECIMAL;
-                        return;
-                    }
-                }
-                out.vt = VT_R8;
-                out.dblVal = *v;
-                return;
-            }
-            case ColumnKind::DateTime: {
-                auto v = forms::ParseDateTime(value);
-                if (!v) throw Failure(msg::InvalidDateTime(value, column.name));
-                out.vt = VT_DATE;
-                out.date = ToOleDate(*v);
-                return;
-            }
-            case ColumnKind::YesNo: {
-                auto v = forms::ParseYesNo(value);
-                if (!v) throw Failure(msg::InvalidYesNo(value, column.name));
-                out.vt = VT_BOOL;
-                out.boolVal = *v ? VARIANT_TRUE : VARIANT_FALSE;
-                return;
-            }
-            case ColumnKind::Text:
-            case ColumnKind::LongText: break;
-        }
-        std::string cut = column.type.size > 0 && value.size() > static_cast<size_t>(column.type.size)
-                              ? value.substr(0, static_cast<size_t>(column.type.size))
-                              : value;
-        std::wstring wide = text::Widen(cut);
-        out.vt = VT_BSTR;
-        out.bstrVal = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
     }
 
     _ADOConnection* connection_;
@@ -399,15 +320,22 @@ public:
     AdoConnection(IUnknown* object, const std::wstring& connectionText, ShareMode mode) {
         HRESULT hr = object ? object->QueryInterface(kIidConnection, reinterpret_cast<void**>(connection_.put()))
                             : E_POINTER;
-        if (FAILED(hr) || !connection_) throw Failure(FailureText(hr, nullptr, "The connection object cannot be used"));
-        if (mode != ShareMode::Default) {
-            ConnectModeEnum adoMode = mode == ShareMode::Exclusive ? adModeShareExclusive : adModeShareDenyNone;
-            Check(connection_->put_Mode(adoMode), "The share mode could not be set");
-        }
+        if (FAILED(hr) || !connection_)
+            throw Failure(FailureText(hr, nullptr, kConnection, nullptr, "The connection object cannot be used"));
+        // Always set: the object keeps the mode of its previous connection otherwise.
+        const ConnectModeEnum adoMode = mode == ShareMode::Exclusive ? adModeShareExclusive
+                                        : mode == ShareMode::DenyNone ? adModeShareDenyNone
+                                                                      : adModeUnknown;
+        Check(connection_->put_Mode(adoMode), "The share mode could not be set");
         Bstr text(connectionText), none(L"");
         Check(connection_->put_ConnectionString(text.get()), "The connection text could not be set");
+        // Once the provider's properties are set, the connection opens by its connection
+        // text property: handing the text to Open again would set it anew. Without them
+        // (no provider), Open gets the text and reports why it cannot open.
+        const bool poolingOff = SwitchPoolingOff();
+        ClearErrors(connection_.get());
         std::wstring dataSource = DataSourceOf(connectionText);
-        Check(connection_->Open(text.get(), none.get(), none.get(), adConnectUnspecified),
+        Check(connection_->Open(poolingOff ? none.get() : text.get(), none.get(), none.get(), adConnectUnspecified),
               dataSource.empty() ? std::string("The database could not be opened")
                                  : "The database '" + text::Narrow(dataSource) + "' could not be opened");
     }
@@ -426,8 +354,8 @@ public:
         // ADO on some platforms crashes without a place for the recordset.
         ComPtr<_ADORecordset> rows;
         const long options = static_cast<long>(adCmdText) | static_cast<long>(adExecuteNoRecords);
-        Check(connection_->Execute(text.get(), &affected.v, options, rows.put()),
-              "The statement could not be run");
+        ClearErrors(connection_.get());
+        Check(connection_->Execute(text.get(), &affected.v, options, rows.put()), "The statement could not be run");
     }
 
     std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
@@ -440,8 +368,24 @@ private:
         return SUCCEEDED(connection_->get_State(&state)) && (state & adStateOpen);
     }
 
+    // OLE DB resource pooling keeps a closed connection's data source, and with it the
+    // database file, open for about a minute; the replacement must find the file free as
+    // soon as the carry-over has closed it. The provider's "OLE DB Services" property
+    // switches it off for this connection only. Reading the properties loads the
+    // provider; when that fails (no provider) nothing is set.
+    bool SwitchPoolingOff() {
+        ComPtr<ADOProperties> properties;
+        ComPtr<ADOProperty> services;
+        Variant name(L"OLE DB Services"), value;
+        value.v.vt = VT_I4;
+        value.v.lVal = kServicesWithoutPooling;
+        return SUCCEEDED(connection_->get_Properties(properties.put())) && properties &&
+               SUCCEEDED(properties->get_Item(name.v, services.put())) && services &&
+               SUCCEEDED(services->put_Value(value.v));
+    }
+
     void Check(HRESULT hr, const std::string& doing) {
-        if (FAILED(hr)) throw Failure(FailureText(hr, connection_.get(), doing));
+        if (FAILED(hr)) throw Failure(FailureText(hr, connection_.get(), kConnection, connection_.get(), doing));
     }
 
     ComPtr<_ADOConnection> connection_;

@@ -4,6 +4,8 @@
 #include <memory>
 
 #include "dbupgrade/ConnectionText.h"
+#include "dbupgrade/Messages.h"
+#include "platform/Failure.h"
 #include "platform/Text.h"
 
 namespace qel {
@@ -61,8 +63,10 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     origem.Open();
     destino.Open();
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
+    long linha = 0;  // of the source, counting the rows not carried
     origem.First();
     while (!origem.Eof()) {
+        ++linha;
         if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
             origem.Next();
             continue;
@@ -70,7 +74,13 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
         destino.Append();
         for (int i = 0; i < origem.FieldCount(); ++i) {
             const std::string coluna = origem.FieldName(i);
-            destino.SetString(coluna, origem.AsString(coluna));
+            // Exactly, not through the 8-bit text form: every character, every byte,
+            // every fraction of a second arrives as it was.
+            try {
+                destino.SetValue(coluna, origem.AsValue(coluna));
+            } catch (const db::InexactValue& falha) {
+                throw Failure(db::msg::NotCarried(tabela, linha, falha.Field(), falha.Detail()));
+            }
         }
         destino.Post();
         origem.Next();

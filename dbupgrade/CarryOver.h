@@ -35,7 +35,9 @@ bool MigraDados(const WizardState& estado, UiPort& ui);
 
 // Adds the rows of one table of the installed database (origem) to the same table of the
 // new one (destino): every column of the source, in its order, assigned by name through
-// its text form, one posted row at a time. Both queries are left closed.
+// its exact value, one posted row at a time. Both queries are left closed. A value that
+// cannot be carried without change stops it with a message naming the table, the column
+// and the row (counted from 1 in the source's order).
 void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela);
 
 }  // namespace qel

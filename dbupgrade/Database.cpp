@@ -14,6 +14,9 @@
 
 namespace qel::db {
 
+InexactValue::InexactValue(const std::string& field, const std::string& detail)
+    : Failure(msg::Inexact(field, detail)), field_(field), detail_(detail) {}
+
 struct Connection::State {
     ComPtr<IUnknown> ado;
     bool loginPrompt = true;
@@ -151,7 +154,16 @@ int Query::FieldIndex(const std::string& name) const {
     throw Failure(msg::FieldNotFound(name));
 }
 
-std::string Query::AsString(const std::string& field) const { return Cursor().AsString(FieldIndex(field)); }
+// The program's 8-bit text is the UTF-8 of the value path converted; bytes stay bytes.
+std::string Query::AsString(const std::string& field) const {
+    const int index = FieldIndex(field);
+    const CursorEngine& c = Cursor();
+    Value value = c.AsValue(index);
+    if (!value) return {};
+    return c.Binary(index) ? std::move(*value) : text::FromUtf8(*value);
+}
+
+Value Query::AsValue(const std::string& field) const { return Cursor().AsValue(FieldIndex(field)); }
 
 DateTime Query::AsDateTime(const std::string& field) const { return Cursor().AsDateTime(FieldIndex(field)); }
 
@@ -165,7 +177,15 @@ void Query::SetString(const std::string& field, const std::string& value) {
     int index = FieldIndex(field);
     CursorEngine& c = Cursor();
     if (!c.Appending()) throw Failure(msg::kNotAppending);
-    c.SetString(index, value);
+    if (value.empty()) c.SetValue(index, std::nullopt);
+    else c.SetValue(index, c.Binary(index) ? value : text::ToUtf8(value));
+}
+
+void Query::SetValue(const std::string& field, const Value& value) {
+    int index = FieldIndex(field);
+    CursorEngine& c = Cursor();
+    if (!c.Appending()) throw Failure(msg::kNotAppending);
+    c.SetValue(index, value);
 }
 
 void Query::Post() {

@@ -4,8 +4,11 @@
 // Windows machine uses for a Jet database) or the embedded engine (for files in the
 // embedded format). Every failure is a qel::Failure carrying a message text.
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "platform/Failure.h"
 
 struct IUnknown;
 
@@ -36,6 +39,25 @@ struct DateTime {
     int year = 1899, month = 12, day = 30;
     int hour = 0, minute = 0, second = 0;
     auto operator<=>(const DateTime&) const = default;
+};
+
+// A value as it is carried from one database to another, exactly: nothing for an empty
+// (null) value; otherwise its text form in UTF-8 (every character kept, date-times with
+// their fraction of a second) or, for a binary column, its bytes as they are.
+using Value = std::optional<std::string>;
+
+// A value that cannot be read or assigned without changing it: a date-time that no text
+// form reads back as, a number that is not one, bytes that are no text for a text column,
+// more digits than the column holds. Never raised for what the column's own rules change
+// on purpose (a text cut to the column's size).
+class InexactValue : public Failure {
+public:
+    InexactValue(const std::string& field, const std::string& detail);
+    const std::string& Field() const { return field_; }
+    const std::string& Detail() const { return detail_; }
+
+private:
+    std::string field_, detail_;
 };
 
 class ConnectionEngine;
@@ -114,16 +136,26 @@ public:
     // The column of that name, ignoring case; "Field '%s' not found" when there is none.
     int FieldIndex(const std::string& name) const;
 
-    // Reads a column of the current row: as text (an empty value gives "") or as a
-    // date-time (an empty value gives the zero date-time).
+    // Reads a column of the current row: as text (an empty value gives ""; characters
+    // outside Windows-1252 read as "?"; a binary column gives its bytes) or as a
+    // date-time (an empty value gives the zero date-time; a fraction of a second is
+    // dropped).
     std::string AsString(const std::string& field) const;
     DateTime AsDateTime(const std::string& field) const;
+    // The exact value, for carrying it into another database with SetValue. A value
+    // without an exact form fails with InexactValue.
+    Value AsValue(const std::string& field) const;
 
     // Starts a new row (posting one still being appended); SetString assigns its
     // columns from text; Post writes it at once, and the query then stands on it. Post
     // without an appended row does nothing; Cancel drops the appended row.
     void Append();
     void SetString(const std::string& field, const std::string& value);
+    // Assigns an exact value: nothing empties the column, except that a text column gets
+    // an empty text; an empty text empties a number, date-time or yes/no column. Otherwise
+    // as SetString, without any loss: a value the column cannot hold exactly fails with
+    // InexactValue.
+    void SetValue(const std::string& field, const Value& value);
     void Post();
     void Cancel();
     bool Appending() const;

@@ -17,19 +17,20 @@ bool IsAscii(const std::string& s) {
     return true;
 }
 
-std::string ToProgram(const std::string& utf8) { return StoredToProgram(utf8); }
-std::string ToStored(const std::string& cp1252) { return ProgramToStored(cp1252); }
-
-// The value as plain text, whatever its storage, for messages and lenient reading.
+// The value as it is stored, whatever its storage: numbers in their text forms, text
+// (UTF-8) and bytes as they are.
 std::string RawText(const Cell& cell) {
     switch (cell.index()) {
         case 1: return forms::FormatWhole(std::get<std::int64_t>(cell));
         case 2: return forms::FormatNumber(std::get<double>(cell));
-        case 3: return ToProgram(std::get<std::string>(cell));
-        case 4: return ToProgram(std::get<Bytes>(cell).utf8);
+        case 3: return std::get<std::string>(cell);
+        case 4: return std::get<Bytes>(cell).data;
         default: return {};
     }
 }
+
+// A value in a message, which is program text.
+std::string Shown(const Cell& cell) { return StoredToProgram(RawText(cell)); }
 
 bool IsNull(const Cell& cell) { return cell.index() == 0; }
 
@@ -53,7 +54,7 @@ std::string WholeText(const Cell& cell, const ColumnForm& column) {
     } else if (auto parsed = forms::ParseWhole(RawText(cell))) {
         return forms::FormatWhole(*parsed);
     }
-    throw Failure(msg::InvalidInteger(RawText(cell), column.name));
+    throw Failure(msg::InvalidInteger(Shown(cell), column.name));
 }
 
 std::string NumberText(const Cell& cell, const ColumnForm& column) {
@@ -62,21 +63,45 @@ std::string NumberText(const Cell& cell, const ColumnForm& column) {
     std::string raw = RawText(cell);
     if (auto whole = forms::ParseWhole(raw)) return forms::FormatWhole(*whole);
     if (auto number = forms::ParseNumber(raw)) return forms::FormatNumber(*number);
-    throw Failure(msg::InvalidNumber(raw, column.name));
+    throw Failure(msg::InvalidNumber(Shown(cell), column.name));
 }
 
-DateTime StoredDateTime(const Cell& cell, const ColumnForm& column) {
+DateTime StoredDateTime(const Cell& cell, const ColumnForm& column, std::string* fraction = nullptr) {
     if (cell.index() == 3 || cell.index() == 4) {
-        if (auto parsed = forms::ParseDateTime(RawText(cell))) return *parsed;
+        if (auto parsed = forms::ParseDateTime(RawText(cell), fraction)) return *parsed;
     }
-    throw Failure(msg::InvalidDateTime(RawText(cell), column.name));
+    throw Failure(msg::InvalidDateTime(Shown(cell), column.name));
 }
 
 bool StoredYesNo(const Cell& cell, const ColumnForm& column) {
     if (auto* i = std::get_if<std::int64_t>(&cell)) return *i != 0;
     if (auto* d = std::get_if<double>(&cell)) return *d != 0;
     if (auto parsed = forms::ParseYesNo(RawText(cell))) return *parsed;
-    throw Failure(msg::InvalidYesNo(RawText(cell), column.name));
+    throw Failure(msg::InvalidYesNo(Shown(cell), column.name));
+}
+
+// Whether a decimal text has at most 15 significant digits, which a double always holds
+// (trailing zeros are counted: the check only has to be sure).
+bool FitsADouble(std::string_view s) {
+    int digits = 0;
+    for (char c : s) {
+        if (c == 'e' || c == 'E') break;
+        if (c >= '0' && c <= '9' && (digits > 0 || c != '0')) ++digits;
+    }
+    return digits <= 15;
+}
+
+// The first units UTF-16 code units of UTF-8 text (how Jet counts a column's size),
+// never splitting a character.
+std::string CutToUnits(const std::string& utf8, int units) {
+    int used = 0;
+    for (size_t i = 0; i < utf8.size(); ++i) {
+        const unsigned char b = static_cast<unsigned char>(utf8[i]);
+        if ((b & 0xC0) == 0x80) continue;
+        used += b >= 0xF0 ? 2 : 1;
+        if (used > units) return utf8.substr(0, i);
+    }
+    return utf8;
 }
 
 }  // namespace
@@ -98,14 +123,21 @@ bool HasNumericAffinity(const char* declared) {
     return true;
 }
 
-std::string CellToText(const Cell& cell, const ColumnForm& column) {
-    if (IsNull(cell)) return {};
+Value CellToText(const Cell& cell, const ColumnForm& column) {
+    if (IsNull(cell)) return std::nullopt;
     switch (column.type.kind) {
         case ColumnKind::Counter:
         case ColumnKind::Whole: return WholeText(cell, column);
         case ColumnKind::Number: return NumberText(cell, column);
-        case ColumnKind::DateTime: return forms::FormatDateTime(StoredDateTime(cell, column));
+        case ColumnKind::DateTime: {
+            std::string fraction;
+            DateTime value = StoredDateTime(cell, column, &fraction);
+            return forms::FormatDateTime(value, fraction);
+        }
         case ColumnKind::YesNo: return forms::FormatYesNo(StoredYesNo(cell, column));
+        case ColumnKind::Binary:
+            if (cell.index() == 1 || cell.index() == 2) throw Failure(msg::InvalidBinary(Shown(cell), column.name));
+            break;
         case ColumnKind::Text:
         case ColumnKind::LongText: break;
     }
@@ -114,44 +146,54 @@ std::string CellToText(const Cell& cell, const ColumnForm& column) {
 
 DateTime CellToDateTime(const Cell& cell, const ColumnForm& column) {
     if (IsNull(cell)) return DateTime{};
-    if (column.type.kind == ColumnKind::DateTime) return StoredDateTime(cell, column);
-    std::string text = CellToText(cell, column);
-    if (column.type.kind == ColumnKind::Text || column.type.kind == ColumnKind::LongText) {
-        if (auto parsed = forms::ParseDateTime(text)) return *parsed;
+    const ColumnKind kind = column.type.kind;
+    if (kind == ColumnKind::DateTime) return StoredDateTime(cell, column);
+    if (kind == ColumnKind::Text || kind == ColumnKind::LongText) {
+        if (auto parsed = forms::ParseDateTime(RawText(cell))) return *parsed;
     }
-    throw Failure(msg::InvalidDateTime(text, column.name));
+    const std::string shown = kind == ColumnKind::Binary ? Shown(cell) : StoredToProgram(*CellToText(cell, column));
+    throw Failure(msg::InvalidDateTime(shown, column.name));
 }
 
-Cell TextToCell(const std::string& text, const ColumnForm& column) {
+Cell TextToCell(const Value& value, const ColumnForm& column) {
     const ColumnKind kind = column.type.kind;
     if (kind == ColumnKind::Counter) throw Failure(msg::FieldReadOnly(column.name));
-    if (text.empty()) {
-        if (kind == ColumnKind::Text) return std::string();
-        return std::monostate{};
+    if (!value) return kind == ColumnKind::Text ? Cell(std::string()) : Cell();
+    const std::string& text = *value;
+    if (kind == ColumnKind::Binary) return Bytes{text};
+    if (kind == ColumnKind::Text || kind == ColumnKind::LongText) {
+        const size_t size = static_cast<size_t>(column.type.size);
+        std::string stored = size > 0 && text.size() > size ? CutToUnits(text, column.type.size) : text;
+        if (column.numericAffinity && LooksNumeric(stored)) return Bytes{std::move(stored)};
+        return stored;
     }
+    if (text.empty()) return std::monostate{};
+    auto shown = [&] { return StoredToProgram(text); };
     switch (kind) {
         case ColumnKind::Whole:
             if (auto v = forms::ParseWhole(text)) return *v;
-            throw Failure(msg::InvalidInteger(text, column.name));
+            throw Failure(msg::InvalidInteger(shown(), column.name));
         case ColumnKind::Number:
             // Whole values stay exact beyond the precision of a double ("-0" keeps its sign).
             if (auto v = forms::ParseWhole(text); v && !(*v == 0 && forms::Trim(text).front() == '-')) return *v;
-            if (auto v = forms::ParseNumber(text)) return *v;
-            throw Failure(msg::InvalidNumber(text, column.name));
-        case ColumnKind::DateTime:
-            if (auto v = forms::ParseDateTime(text)) return forms::FormatDateTime(*v);
-            throw Failure(msg::InvalidDateTime(text, column.name));
+            if (auto v = forms::ParseNumber(text)) {
+                if (!FitsADouble(text) && std::isfinite(*v) &&
+                    forms::ParseDecimal(text) != forms::ParseDecimal(forms::FormatNumber(*v)))
+                    throw InexactValue(column.name, "'" + shown() + "' has more digits than the column holds");
+                return *v;
+            }
+            throw Failure(msg::InvalidNumber(shown(), column.name));
+        case ColumnKind::DateTime: {
+            std::string fraction;
+            if (auto v = forms::ParseDateTime(text, &fraction)) return forms::FormatDateTime(*v, fraction);
+            throw Failure(msg::InvalidDateTime(shown(), column.name));
+        }
         case ColumnKind::YesNo:
             if (auto v = forms::ParseYesNo(text)) return static_cast<std::int64_t>(*v ? 1 : 0);
-            throw Failure(msg::InvalidYesNo(text, column.name));
+            throw Failure(msg::InvalidYesNo(shown(), column.name));
         default: break;
     }
-    std::string cut = column.type.size > 0 && text.size() > static_cast<size_t>(column.type.size)
-                          ? text.substr(0, static_cast<size_t>(column.type.size))
-                          : text;
-    std::string stored = ToStored(cut);
-    if (column.numericAffinity && LooksNumeric(stored)) return Bytes{std::move(stored)};
-    return stored;
+    return std::monostate{};
 }
 
 }  // namespace qel::db

@@ -32,12 +32,14 @@ public:
     virtual bool Eof() const = 0;
 
     // Of the current row, or of the row being appended.
-    virtual std::string AsString(int index) const = 0;
+    virtual Value AsValue(int index) const = 0;
     virtual DateTime AsDateTime(int index) const = 0;
+    // Whether the column holds bytes rather than text (its value is its bytes either way).
+    virtual bool Binary(int index) const = 0;
 
     virtual void Append() = 0;
     virtual bool Appending() const = 0;
-    virtual void SetString(int index, const std::string& value) = 0;
+    virtual void SetValue(int index, const Value& value) = 0;
     // Writes the appended row at once; the cursor then stands on it.
     virtual void Post() = 0;
     // Drops the appended row.

@@ -66,6 +66,7 @@ ColumnType ColumnTypeFromDeclared(std::string_view declared) {
         return {ColumnKind::Text, size > 0 ? size : 255};
     }
     if (is({"MEMO", "LONGTEXT", "LONGCHAR", "NOTE", "NTEXT"})) return {ColumnKind::LongText, 0};
+    if (is({"OLEOBJECT", "LONGBINARY", "GENERAL", "BINARY", "VARBINARY", "IMAGE"})) return {ColumnKind::Binary, 0};
     return {ColumnKind::Text, 0};
 }
 

@@ -12,6 +12,7 @@ enum class ColumnKind {
     YesNo,     // yes/no
     Text,      // text, cut to its size when it has one
     LongText,  // long text without a size
+    Binary,    // bytes (OLE Object, binary), carried byte for byte
 };
 
 struct ColumnType {

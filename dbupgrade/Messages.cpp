@@ -25,6 +25,16 @@ std::string InvalidDateTime(const std::string& value, const std::string& field) 
 std::string InvalidYesNo(const std::string& value, const std::string& field) {
     return NotValid(value, "boolean", field);
 }
+std::string InvalidBinary(const std::string& value, const std::string& field) {
+    return NotValid(value, "binary", field);
+}
+std::string Inexact(const std::string& field, const std::string& detail) {
+    return "The value of field " + Quoted(field) + " cannot be carried without change: " + detail + ".";
+}
+std::string NotCarried(const std::string& table, long row, const std::string& field, const std::string& detail) {
+    return "The value of field " + Quoted(field) + " in row " + std::to_string(row) + " of table " + Quoted(table) +
+           " cannot be carried without change: " + detail + ".";
+}
 
 std::string DatabaseInUse(const std::string& path) {
     return "The database " + Quoted(path) + " is already in use and cannot be opened in the requested mode.";

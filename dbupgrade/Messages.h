@@ -12,6 +12,11 @@ std::string InvalidInteger(const std::string& value, const std::string& field);
 std::string InvalidNumber(const std::string& value, const std::string& field);
 std::string InvalidDateTime(const std::string& value, const std::string& field);
 std::string InvalidYesNo(const std::string& value, const std::string& field);
+std::string InvalidBinary(const std::string& value, const std::string& field);
+// A value that cannot be carried without change (InexactValue), on its own and as the
+// carry-over reports it.
+std::string Inexact(const std::string& field, const std::string& detail);
+std::string NotCarried(const std::string& table, long row, const std::string& field, const std::string& detail);
 inline constexpr const char* kClosedQuery = "Cannot perform this operation on a closed dataset";
 inline constexpr const char* kNotAppending = "Dataset not in edit or insert mode";
 inline constexpr const char* kConnectionReleased =

@@ -49,7 +49,7 @@ void Bind(sqlite3_stmt* s, int i, const Cell& cell) {
             break;
         }
         case 4: {
-            const std::string& b = std::get<Bytes>(cell).utf8;
+            const std::string& b = std::get<Bytes>(cell).data;
             sqlite3_bind_blob(s, i, b.data(), static_cast<int>(b.size()), SQLITE_STATIC);
             break;
         }
@@ -136,8 +136,12 @@ const Cell& SqliteCursor::CurrentCell(int index) const {
     return row.cells[static_cast<size_t>(index)];
 }
 
-std::string SqliteCursor::AsString(int index) const {
+Value SqliteCursor::AsValue(int index) const {
     return CellToText(CurrentCell(index), columns_[static_cast<size_t>(index)]);
+}
+
+bool SqliteCursor::Binary(int index) const {
+    return columns_[static_cast<size_t>(index)].type.kind == ColumnKind::Binary;
 }
 
 DateTime SqliteCursor::AsDateTime(int index) const {
@@ -215,7 +219,7 @@ void SqliteCursor::Append() {
 
 bool SqliteCursor::Appending() const { return appending_; }
 
-void SqliteCursor::SetString(int index, const std::string& value) {
+void SqliteCursor::SetValue(int index, const Value& value) {
     Writer& w = *writer_;
     const size_t i = static_cast<size_t>(index);
     if (w.columnOf[i] < 0) throw Failure(msg::FieldReadOnly(columns_[i].name));

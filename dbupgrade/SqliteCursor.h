@@ -27,11 +27,12 @@ public:
     void First() override;
     void Next() override;
     bool Eof() const override;
-    std::string AsString(int index) const override;
+    Value AsValue(int index) const override;
     DateTime AsDateTime(int index) const override;
+    bool Binary(int index) const override;
     void Append() override;
     bool Appending() const override;
-    void SetString(int index, const std::string& value) override;
+    void SetValue(int index, const Value& value) override;
     void Post() override;
     void Cancel() override;
 

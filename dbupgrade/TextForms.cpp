@@ -37,7 +37,7 @@ int DaysInMonth(int y, int m) {
 }
 
 // "HH:MM[:SS[.fff]]" from pos to the end.
-bool ParseTime(std::string_view s, size_t& pos, DateTime& out) {
+bool ParseTime(std::string_view s, size_t& pos, DateTime& out, std::string* fraction) {
     auto h = Digits(s, pos, 2);
     if (!h || !Expect(s, pos, ':')) return false;
     auto mi = Digits(s, pos, 2);
@@ -51,6 +51,7 @@ bool ParseTime(std::string_view s, size_t& pos, DateTime& out) {
             size_t start = pos;
             while (pos < s.size() && IsDigit(s[pos])) ++pos;
             if (pos == start) return false;
+            if (fraction) fraction->assign(s.substr(start, pos - start));
         }
     }
     out.hour = *h;
@@ -84,19 +85,23 @@ bool IsValidDateTime(const DateTime& v) {
            v.minute <= 59 && v.second >= 0 && v.second <= 59;
 }
 
-std::string FormatDateTime(const DateTime& v) {
+std::string FormatDateTime(const DateTime& v, std::string_view fractionDigits) {
     char buf[40];
     std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour, v.minute,
                   v.second);
-    return buf;
+    std::string text = buf;
+    while (!fractionDigits.empty() && fractionDigits.back() == '0') fractionDigits.remove_suffix(1);
+    if (!fractionDigits.empty()) text.append(".").append(fractionDigits);
+    return text;
 }
 
-std::optional<DateTime> ParseDateTime(std::string_view text) {
+std::optional<DateTime> ParseDateTime(std::string_view text, std::string* fraction) {
+    if (fraction) fraction->clear();
     std::string_view s = Trim(text);
     DateTime out;
     size_t pos = 0;
     if (s.size() >= 3 && s[2] == ':') {  // a time alone lies on the zero date
-        if (!ParseTime(s, pos, out)) return std::nullopt;
+        if (!ParseTime(s, pos, out, fraction)) return std::nullopt;
     } else {
         auto y = Digits(s, pos, 4);
         if (!y || !Expect(s, pos, '-')) return std::nullopt;
@@ -111,7 +116,7 @@ std::optional<DateTime> ParseDateTime(std::string_view text) {
         if (pos < s.size()) {
             if (s[pos] != ' ' && s[pos] != 'T') return std::nullopt;
             ++pos;
-            if (!ParseTime(s, pos, out)) return std::nullopt;
+            if (!ParseTime(s, pos, out, fraction)) return std::nullopt;
         }
     }
     if (!IsValidDateTime(out)) return std::nullopt;
@@ -159,7 +164,10 @@ std::string FormatSingle(float value) {
     return std::string(buf, result.ptr);
 }
 
-std::optional<double> ParseNumber(std::string_view text) {
+namespace {
+
+template <class Real>
+std::optional<Real> ParseReal(std::string_view text) {
     std::string_view s = Trim(text);
     bool negative = false;
     if (!s.empty() && s[0] == '+') {
@@ -172,10 +180,47 @@ std::optional<double> ParseNumber(std::string_view text) {
     if (s.empty() || s[0] == '+' || s[0] == '-') return std::nullopt;
     // from_chars takes "nan" and "infinity" too; a number column holds no "not a number".
     if (s.size() >= 3 && EqualsIgnoringCase(s.substr(0, 3), "nan")) return std::nullopt;
-    double value = 0;
+    Real value = 0;
     auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
     if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
     return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<double> ParseNumber(std::string_view text) { return ParseReal<double>(text); }
+std::optional<float> ParseSingle(std::string_view text) { return ParseReal<float>(text); }
+
+std::optional<Decimal> ParseDecimal(std::string_view text) {
+    std::string_view s = Trim(text);
+    Decimal d;
+    if (!s.empty() && (s[0] == '-' || s[0] == '+')) {
+        d.negative = s[0] == '-';
+        s.remove_prefix(1);
+    }
+    std::string all;  // the digits of the mantissa, point left out
+    long point = -1;
+    size_t i = 0;
+    for (; i < s.size() && (IsDigit(s[i]) || (s[i] == '.' && point < 0)); ++i) {
+        if (s[i] == '.') point = static_cast<long>(all.size());
+        else all += s[i];
+    }
+    if (all.empty()) return std::nullopt;
+    if (point < 0) point = static_cast<long>(all.size());
+    long exponent = 0;
+    if (i < s.size()) {
+        std::string_view tail = s.substr(i + 1);
+        if ((s[i] != 'e' && s[i] != 'E') || tail.find_first_not_of("+-0123456789") != std::string_view::npos)
+            return std::nullopt;
+        auto e = ParseWhole(tail);
+        if (!e || *e < -100000 || *e > 100000) return std::nullopt;
+        exponent = static_cast<long>(*e);
+    }
+    const size_t first = all.find_first_not_of('0');
+    if (first == std::string::npos) return d;  // zero
+    d.digits = all.substr(first, all.find_last_not_of('0') + 1 - first);
+    d.power = point - static_cast<long>(first) + exponent;
+    return d;
 }
 
 std::string FormatYesNo(bool value) { return value ? "True" : "False"; }

@@ -11,12 +11,14 @@
 
 namespace qel::db::forms {
 
-// "YYYY-MM-DD HH:MM:SS".
-std::string FormatDateTime(const DateTime& value);
+// "YYYY-MM-DD HH:MM:SS", followed by "." and the digits of a fraction of a second when
+// there are any (trailing zeros are left out).
+std::string FormatDateTime(const DateTime& value, std::string_view fractionDigits = {});
 // Takes "YYYY-MM-DD", optionally followed by a blank or "T" and "HH:MM" with optional
-// ":SS" and fraction digits (dropped), or a time alone ("HH:MM[:SS]", on the zero date).
-// Years 100 to 9999; the date must exist. Blanks around the text are allowed.
-std::optional<DateTime> ParseDateTime(std::string_view text);
+// ":SS" and fraction digits, or a time alone ("HH:MM[:SS]", on the zero date). Years 100
+// to 9999; the date must exist. Blanks around the text are allowed. The value is that of
+// the whole second; fractionDigits, when given, receives the digits after the ".".
+std::optional<DateTime> ParseDateTime(std::string_view text, std::string* fractionDigits = nullptr);
 bool IsValidDateTime(const DateTime& value);
 
 std::string FormatWhole(std::int64_t value);
@@ -31,6 +33,21 @@ std::string FormatSingle(float value);
 // Decimal number with optional sign, fraction and exponent ("inf" allowed, "nan" not);
 // blanks around are allowed.
 std::optional<double> ParseNumber(std::string_view text);
+// The same text read straight to the nearest single-precision value (reading it as a
+// double first could round twice).
+std::optional<float> ParseSingle(std::string_view text);
+
+// A decimal number as its sign, its significant digits (no leading or trailing zeros;
+// none for zero) and the power of ten of the first of them: "0012.50" and "+1.25e1" both
+// give 125 and 2. Takes an optional sign, digits with an optional "." and an optional
+// exponent; blanks around are allowed.
+struct Decimal {
+    bool negative = false;
+    std::string digits;
+    long power = 0;
+    bool operator==(const Decimal&) const = default;
+};
+std::optional<Decimal> ParseDecimal(std::string_view text);
 
 // "True" / "False".
 std::string FormatYesNo(bool value);

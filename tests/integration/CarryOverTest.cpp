@@ -149,6 +149,41 @@ TEST_F(CarryOver, EveryValueArrivesThroughItsTextFormAndNullsAsEmpty) {
               }));
 }
 
+TEST_F(CarryOver, BytesTextBeyondWindows1252AndFractionsOfASecondArriveExactly) {
+    origem["TB_QEL_ANEXO_III"] =
+        "(CD_REGISTRO LONG, DT_INIC_VIGN DATETIME, DE_NOME TEXT(12), DE_OBS MEMO, DE_FOTO OLEOBJECT, "
+        "DE_CHAVE VARBINARY(8), DE_ARQUIVO LONGBINARY)";
+    destino["TB_QEL_ANEXO_III"] =
+        "(ID COUNTER PRIMARY KEY, DE_ARQUIVO LONGBINARY, DE_CHAVE VARBINARY(8), DE_FOTO OLEOBJECT, DE_OBS MEMO, "
+        "DE_NOME TEXT(12), DT_INIC_VIGN DATETIME, CD_REGISTRO LONG)";
+    // Ł ó d ź ≤ → μ and a character beyond the basic plane; the first instant of 2007
+    // with a fraction is not carried, the last half second of 2006 is.
+    linhasOrigem["TB_QEL_ANEXO_III"] = {
+        "(1, '2006-12-31 23:59:59.5', char(321, 243, 100, 378, 32, 8804, 8594, 956, 128512), '', X'FFD8FF0001807F', "
+        "X'00FEFF80', X'')",
+        "(2, '2007-01-01 00:00:00.25', 'depois', NULL, NULL, NULL, NULL)",
+        "(3, NULL, 'x', NULL, NULL, NULL, NULL)"};
+    CriaBancos();
+    EXPECT_TRUE(MigraDados(estado, ui));
+    EXPECT_EQ(Linhas(novo, "SELECT CD_REGISTRO || '|' || quote(DT_INIC_VIGN) || '|' || hex(DE_NOME) || '|' || "
+                           "quote(DE_OBS) || '|' || quote(DE_FOTO) || '|' || quote(DE_CHAVE) || '|' || "
+                           "quote(DE_ARQUIVO) FROM TB_QEL_ANEXO_III ORDER BY ID"),
+              (std::vector<std::string>{
+                  "1|'2006-12-31 23:59:59.5'|C581C3B364C5BA20E289A4E28692CEBCF09F9880|''|X'FFD8FF0001807F'|"
+                  "X'00FEFF80'|X''",
+                  "3|NULL|78|NULL|NULL|NULL|NULL"}));
+}
+
+TEST_F(CarryOver, AValueTheNewColumnWouldChangeStopsTheCarryOverNamingTableColumnAndRow) {
+    origem["TB_OPERADORA"] = "(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL TEXT(40))";
+    destino["TB_OPERADORA"] = "(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL DOUBLE)";
+    linhasOrigem["TB_OPERADORA"] = {"(10, 'A', '1.25')", "(11, 'B', '12345678901234567890.5')"};
+    CriaBancos();
+    FalhaSemTratamento("The value of field 'VL_TOTAL' in row 2 of table 'TB_OPERADORA' cannot be carried without "
+                       "change: '12345678901234567890.5' has more digits than the column holds.");
+    EXPECT_EQ(Contagem("TB_OPERADORA"), "integer:1");
+}
+
 TEST_F(CarryOver, TheExemptTableIsToldByItsUpperCasedNameAndNeverAskedForTheDate) {
     origem["TB_OPERADORA"] = origem["TB_ACOMPANHAMENTO"];
     destino["TB_OPERADORA"] = destino["TB_ACOMPANHAMENTO"];

@@ -95,7 +95,9 @@ TEST(JetColumnKind, ComesFromTheDeclaredTypeNameIgnoringCase) {
     for (const char* d : {"DATETIME", "date", "TIME"}) EXPECT_EQ(kind(d), ColumnKind::DateTime) << d;
     for (const char* d : {"YESNO", "bit", "LOGICAL"}) EXPECT_EQ(kind(d), ColumnKind::YesNo) << d;
     for (const char* d : {"MEMO", "longtext"}) EXPECT_EQ(kind(d), ColumnKind::LongText) << d;
-    for (const char* d : {"", "GUID", "BLOB", "LONGBINARY", "INTEGERS"}) {
+    for (const char* d : {"OLEOBJECT", "LongBinary", "BINARY(16)", "VARBINARY(8)", "IMAGE"})
+        EXPECT_EQ(kind(d), ColumnKind::Binary) << d;
+    for (const char* d : {"", "GUID", "BLOB", "INTEGERS"}) {
         EXPECT_EQ(kind(d), ColumnKind::Text) << d;
         EXPECT_EQ(ColumnTypeFromDeclared(d).size, 0) << d;
     }
@@ -149,7 +151,7 @@ TEST(OleDate, CountsDaysFromTheZeroDateWithTheTimeAsFraction) {
     EXPECT_EQ(ToOleDate(At(1899, 12, 29, 6)), -1.25);
     EXPECT_EQ(FromOleDate(-1.25), At(1899, 12, 29, 6));
     EXPECT_EQ(FromOleDate(-0.5), At(1899, 12, 30, 12));
-    EXPECT_EQ(FromOleDate(39083.99999999), At(2007, 1, 2));  // rounds to the second
+    EXPECT_EQ(FromOleDate(39083.99999999), At(2007, 1, 1, 23, 59, 59));  // the second it lies in
     for (DateTime d : {At(100, 1, 1), At(1899, 12, 31, 23, 59, 59), At(1600, 2, 29, 1, 2, 3), At(2100, 12, 31, 23, 59, 59),
                        At(9999, 12, 31, 23, 59, 59), At(1899, 1, 1, 0, 0, 1)})
         EXPECT_EQ(FromOleDate(ToOleDate(d)), d) << forms::FormatDateTime(d);
@@ -170,11 +172,15 @@ ColumnForm Column(const char* declared, const char* name = "C") {
     return ColumnForm{name, ColumnTypeFromDeclared(declared), HasNumericAffinity(declared)};
 }
 
-TEST(EmbeddedValues, EmptyTextEmptiesEveryColumnButAText) {
-    for (const char* d : {"LONG", "DOUBLE", "DATETIME", "YESNO", "MEMO", "LONGTEXT"})
-        EXPECT_EQ(TextToCell("", Column(d)).index(), 0u) << d;
-    EXPECT_EQ(TextToCell("", Column("TEXT(10)")), Cell(std::string()));
-    EXPECT_EQ(TextToCell("", Column("GUID")), Cell(std::string()));
+TEST(EmbeddedValues, NothingEmptiesEveryColumnButAText) {
+    for (const char* d : {"LONG", "DOUBLE", "DATETIME", "YESNO", "MEMO", "LONGTEXT", "LONGBINARY"})
+        EXPECT_EQ(TextToCell(std::nullopt, Column(d)).index(), 0u) << d;
+    EXPECT_EQ(TextToCell(std::nullopt, Column("TEXT(10)")), Cell(std::string()));
+    EXPECT_EQ(TextToCell(std::nullopt, Column("GUID")), Cell(std::string()));
+    // An empty text is kept where the column has one: a zero-length memo or binary value.
+    EXPECT_EQ(TextToCell("", Column("MEMO")), Cell(std::string()));
+    EXPECT_EQ(TextToCell("", Column("LONGBINARY")), Cell(Bytes{}));
+    EXPECT_EQ(TextToCell("", Column("LONG")).index(), 0u);
 }
 
 TEST(EmbeddedValues, NumberLikeTextKeepsItsDigitsInColumnsThatWouldTurnItIntoANumber) {

@@ -1,0 +1,70 @@
+#pragma once
+// A stand-in for ADO and the Jet provider: C++ objects behind ADO's own interfaces,
+// registered for this process as ADODB.Connection and ADODB.Recordset, so the ADO engine
+// runs unchanged against them. They keep their databases in memory, behave as ADO
+// documents where the engine relies on it, and record the calls that matter.
+#include <windows.h>
+#include <oleauto.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/Variants.h"
+
+namespace qel::test::ado {
+
+using test::Var;
+
+struct Column {
+    std::wstring name;
+    int type;  // ADO's DataTypeEnum
+    long size = 0;
+    bool autoNumber = false;
+};
+struct Table {
+    std::vector<Column> columns;
+    std::vector<std::vector<Var>> rows;
+};
+using Database = std::map<std::wstring, Table>;  // by table name
+
+// The next call of that name ("Recordset.Update") fails so: with hr, its description in
+// the thread's error object (when withInfo) and, for a provider error, in the
+// connection's Errors collection in place of what it held.
+struct Injected {
+    std::string call;
+    HRESULT hr;
+    std::wstring description;
+    bool withInfo = true;
+    bool provider = false;
+};
+
+struct Owned {
+    virtual ~Owned() = default;
+};
+
+struct World {
+    std::map<std::wstring, Database> files;  // by data source
+    std::vector<std::string> calls;          // in order, e.g. "Connection.put_Mode(12)"
+    std::map<std::wstring, int> open;        // data sources held open, and by how many
+    std::vector<Injected> failures;
+    long live = 0;    // objects somebody holds a reference to
+    long misuse = 0;  // releases past zero
+    std::vector<std::unique_ptr<Owned>> objects;  // every object made, until the world ends
+};
+
+// Registers the fake for this process while it lives; a fresh world each time.
+class FakeAdo {
+public:
+    FakeAdo();
+    ~FakeAdo();
+    FakeAdo(const FakeAdo&) = delete;
+    FakeAdo& operator=(const FakeAdo&) = delete;
+    World world;
+
+private:
+    DWORD cookies_[2] = {};
+};
+
+}  // namespace qel::test::ado
