@@ -1,5 +1,6 @@
 #include "engine/InstallationRun.h"
 
+#include <cctype>
 #include <cstdio>
 #include <exception>
 
@@ -145,10 +146,10 @@ std::string MensagemEspaco(std::uint64_t necessario, std::uint64_t livre, const 
 
 std::string CopiaVirtualDoBanco(const WizardState& estado) {
     if (estado.VirtualStoreDir.empty() || estado.SystemDir.size() < 2) return {};
-    std::string pasta = fs::FullPath(estado.TargetDir);
+    const std::string pasta = fs::FullPath(estado.TargetDir);
     // Windows keeps such copies only for the system drive, under the path without its drive.
-    if (pasta.size() < 3 || pasta[2] != '\\' || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, pasta.c_str(), 2,
-                                                                 estado.SystemDir.c_str(), 2) != CSTR_EQUAL)
+    auto letra = [](char c) { return std::toupper(static_cast<unsigned char>(c)); };
+    if (pasta.size() < 3 || pasta[1] != ':' || pasta[2] != '\\' || letra(pasta[0]) != letra(estado.SystemDir[0]))
         return {};
     std::string resto = pasta.substr(3);
     while (!resto.empty() && resto.back() == '\\') resto.pop_back();

@@ -48,13 +48,19 @@ std::optional<DWORD> ReadChunk(HANDLE file, std::vector<char>& buffer) {
 
 UniqueHandle OpenForReading(const std::string& name, DWORD share) {
     UniqueHandle file;
-    Retrying(name, [&] {
+    const bool opened = Retrying(name, [&] {
         return Attempted(FileOp::Open, name, [&] {
             file.reset(CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
             return static_cast<bool>(file);
         });
     });
+    if (!opened) {
+        // An open the seam reported as failed is no open.
+        const DWORD error = GetLastError();
+        file.reset();
+        SetLastError(error);
+    }
     return file;
 }
 

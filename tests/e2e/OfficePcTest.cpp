@@ -176,15 +176,18 @@ TEST(OfficePc, AnUpdateWhoseFilesAScannerHoldsForAMomentGoesThrough) {
     // The program's file is being read by someone sharing nothing when the run starts.
     test::Holder reader("hold-alone", target + "\\QEL.exe", base.Path() + "\\reader.txt", 1500);
     ASSERT_EQ(reader.result, "held");
+    const DWORD start = GetTickCount();
     WizardSession::Answer(confirm, "&Yes");
     ExpectFinished(s);
+    EXPECT_GE(GetTickCount() - start, 1000u) << "the copy of the program did not wait for the reader";
 
     ExpectProgramAndHelpInstalled(target);
     EXPECT_EQ(LinhasDasTabelasLevadas(target + "\\QEL.mdb"), kLinhasDepoisDaAtualizacao);
     ASSERT_EQ(Matching(target, "QEL_*.md_").size(), 1u);
     EXPECT_EQ(ReadFile(target + "\\" + Matching(target, "QEL_*.md_")[0]), before);
-    const std::string holds = scanner.Release();
-    EXPECT_NE(holds, "scanned 0") << holds;
+    // How many files the scanner caught depends on timing; the program's file above was
+    // held for certain.
+    RecordProperty("scanner", scanner.Release());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <memory>
 
 #include "dbupgrade/CarryOver.h"
 #include "dbupgrade/DatabaseReplacement.h"
@@ -299,17 +300,50 @@ TEST_F(DatabaseReplacement, AFinalRenameReportedAsFailedIsJudgedByWhatIsInPlaceA
     EXPECT_NE(std::string(MensagemSubstituicao(Resultado::Incerto)).find("foi mantida"), std::string::npos);
 }
 
-TEST_F(DatabaseReplacement, AScannerHoldingTheFilesForAMomentDoesNotStopTheReplacement) {
-    // It looks at every file of the install folder that appears or changes: the new
-    // database on its way in, the backup, and "QEL.mdb" once replaced.
-    test::Holder scanner("scan", estado.TargetDir, Outro("resultado"), 300);
-    ASSERT_EQ(scanner.result, "held");
-    EXPECT_EQ(SubstituiBanco(estado, kAgora), Resultado::Substituido);
+// A scanner that opens each file the replacement wrote as soon as the replacement has
+// closed it (at its next operation), and keeps it for a moment without sharing its
+// deletion.
+class Scanner : public fs::FileOpSeam {
+public:
+    explicit Scanner(std::function<std::string()> resultado) : resultado_(std::move(resultado)) {}
+    DWORD Before(const fs::FileOpCall&) override {
+        if (!escrito_.empty()) {
+            holds.push_back(std::make_unique<test::Holder>("hold-reader", escrito_, resultado_(), 400));
+            vistos.push_back(fs::ExtractFileName(escrito_) + ": " + holds.back()->result);
+            escrito_.clear();
+        }
+        return 0;
+    }
+    DWORD After(const fs::FileOpCall& c, DWORD erro) override {
+        if (c.op == fs::FileOp::Flush && erro == 0) escrito_ = c.path;
+        return erro;
+    }
+    std::vector<std::unique_ptr<test::Holder>> holds;
+    std::vector<std::string> vistos;
+
+private:
+    std::function<std::string()> resultado_;
+    std::string escrito_;
+};
+
+TEST_F(DatabaseReplacement, AScannerHoldingEachNewFileForAMomentDoesNotStopTheReplacement) {
+    Scanner scanner([this] { return Outro("resultado"); });
+    Resultado r;
+    const DWORD inicio = GetTickCount();
+    {
+        fs::ScopedFileOpSeam sob(scanner);
+        r = SubstituiBanco(estado, kAgora);
+    }
+    const DWORD levou = GetTickCount() - inicio;
+    // Both renames met a held file: the backup's on its way to its dated name, the new
+    // database's on its way to "QEL.mdb".
+    EXPECT_EQ(scanner.vistos, (Nomes{std::string(kNovoProvisorio) + ": held", std::string(kBackupProvisorio) + ": held"}));
+    EXPECT_EQ(r, Resultado::Substituido);
+    EXPECT_GE(levou, 400u) << "the renames did not wait";
+    EXPECT_LT(levou, 4000u);
     EXPECT_EQ(test::ReadFile(instalado), novoConteudo);
     EXPECT_EQ(test::ReadFile(NaPasta(kBackup)), antigo);
     EXPECT_EQ(Listing(estado.TargetDir), (Nomes{"QEL.exe", "QEL.mdb", kBackup}));
-    const std::string holds = scanner.Release();
-    EXPECT_NE(holds, "scanned 0") << holds;
 }
 
 }  // namespace

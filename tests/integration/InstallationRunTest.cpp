@@ -485,12 +485,15 @@ TEST_F(Run, FilesAScannerHoldsForAMomentDuringAnUpdateAreWaitedFor) {
     test::Holder leitor("hold-alone", target + "\\QEL.exe", root / "leitor.txt", 1000);
     ASSERT_EQ(scanner.result, "held");
     ASSERT_EQ(leitor.result, "held");
+    const DWORD inicio = GetTickCount();
     Executa(1, 1);
+    EXPECT_GE(GetTickCount() - inicio, 800u) << "the copy of the program did not wait for the reader";
     ExpectFinishedAndClosed();
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
     EXPECT_EQ(CarriedRows(target + "\\QEL.mdb"), 7);
-    const std::string holds = scanner.Release();
-    EXPECT_NE(holds, "scanned 0") << holds;
+    // How many files the scanner caught depends on timing; the program's file above was
+    // held for certain.
+    RecordProperty("scanner", scanner.Release());
 }
 
 TEST_F(Run, AnInstallFolderOnANetworkShareIsInstalledAndUpdated) {
