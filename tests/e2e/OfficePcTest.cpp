@@ -133,6 +133,7 @@ TEST(OfficePc, ADiskWithoutRoomForTheBackupStopsTheUpdateBeforeAnythingChanges) 
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), before);
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), program);
     EXPECT_TRUE(Matching(target, "QEL_*").empty());
+    test::RemoveTree(TempDir() + "InstQEL");  // a run that stops with the window open leaves it
 }
 
 TEST(OfficePc, ACopyOfTheDatabaseWindowsKeptForTheUserStopsTheUpdate) {
