@@ -7,7 +7,6 @@
 #include <algorithm>
 
 #include "dbupgrade/DatabaseReplacement.h"
-#include "engine/DataAccessPrerequisite.h"
 #include "engine/InstallationRun.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -324,13 +323,6 @@ TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), "isto nao e um banco");
 }
 
-// Rows of every carried table in a database.
-long long CarriedRows(const std::string& db) {
-    long long n = 0;
-    for (const char* t : kTabelas) n += Count(db, t);
-    return n;
-}
-
 bool Marked(const std::string& file) {
     return GetFileAttributesA((file + ":Zone.Identifier").c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -402,8 +394,6 @@ TEST_F(Run, ACopyOfTheDatabaseThatWindowsKeptForTheUserStopsTheUpdateBeforeAnyth
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].texto, MensagemCopiaVirtual(target + "\\QEL.mdb", copia));
     EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Aviso);
-    EXPECT_NE(ui.dialogos[1].texto.find(copia), std::string::npos);
-    EXPECT_NE(ui.dialogos[1].texto.find(target + "\\QEL.mdb"), std::string::npos);
     EXPECT_FALSE(ui.fechada);
     EXPECT_FALSE(ui.aguardeVisivel);
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), antes);
@@ -419,81 +409,6 @@ TEST_F(Run, ACopyOfTheDatabaseThatWindowsKeptForTheUserStopsTheUpdateBeforeAnyth
     again.Responde(RespostaMensagem::Ok);
     ExecutaInstalacao(estado, dm, again);
     EXPECT_EQ(again.dialogos.back().texto, mensagens::kConcluida);
-}
-
-TEST_F(Run, AFailedRestagingAfterAFailedReplacementNeverCarriesTheRowsTwice) {
-    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
-    const std::string antes = ReadFile(target + "\\QEL.mdb");
-    const std::string preparado = temp + "\\InstQEL\\QEL.mdb";
-    // 1. The replacement fails: its temporary name is taken by a folder.
-    ASSERT_TRUE(fs::MakeDir(target + "\\QEL_novo.tmp"));
-    Executa(1, 1);
-    ASSERT_EQ(ui.dialogos.back().texto, MensagemSubstituicao(ResultadoSubstituicao::NovoNaoColocado));
-    const long long carregadas = CarriedRows(preparado);
-    EXPECT_EQ(carregadas, 7) << "the staged database holds the rows carried once";
-    ASSERT_TRUE(fs::RemoveDir(target + "\\QEL_novo.tmp"));
-
-    // 2. Instalar again while another program holds that staged database: it cannot be
-    // staged anew, and the run says so instead of carrying into it a second time.
-    {
-        test::Holder outro("hold-alone", preparado, root / "holder.txt");
-        ASSERT_EQ(outro.result, "held");
-        ScriptedUi again;
-        again.pasta = target;
-        again.Responde(RespostaMensagem::Sim);
-        again.Responde(RespostaMensagem::Ok);
-        ExecutaInstalacao(estado, dm, again);
-        ASSERT_EQ(again.dialogos.size(), 2u);
-        EXPECT_EQ(again.dialogos[1].texto, MensagemBancoNaoPreparado(temp + "\\InstQEL"));
-        EXPECT_EQ(again.dialogos[1].tipo, TipoMensagem::Erro);
-        EXPECT_FALSE(again.fechada);
-        EXPECT_FALSE(again.animacaoLigada);
-    }
-    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), antes) << "the installed database is intact";
-    EXPECT_EQ(CarriedRows(preparado), carregadas) << "nothing carried into the old copy";
-
-    // 3. Once it is free, the update goes through with every row once.
-    ScriptedUi third;
-    third.pasta = target;
-    third.Responde(RespostaMensagem::Sim);
-    third.Responde(RespostaMensagem::Ok);
-    ExecutaInstalacao(estado, dm, third);
-    EXPECT_EQ(third.dialogos.back().texto, mensagens::kConcluida);
-    EXPECT_EQ(CarriedRows(target + "\\QEL.mdb"), 7);
-}
-
-TEST_F(Run, ADataAccessSetupThatCannotStartEndsTheRunAsOtherFailuresDo) {
-    WriteFile(medium + "\\QEL.md_", "nenhum banco");  // the probe fails: the setup must run
-    WriteFile(medium + "\\setup.exe", "nenhum programa");
-    Executa(0, 1);
-    ASSERT_EQ(ui.dialogos.size(), 2u);
-    EXPECT_EQ(ui.dialogos[1].texto, MensagemAdoNaoIniciado(ERROR_BAD_EXE_FORMAT));
-    EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Erro);
-    EXPECT_TRUE(ui.fechada);
-    EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe")) << "nothing installed";
-    EXPECT_FALSE(fs::FileExists(target + "\\QEL.mdb"));
-}
-
-TEST_F(Run, FilesAScannerHoldsForAMomentDuringAnUpdateAreWaitedFor) {
-    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
-    WriteFile(target + "\\QEL.exe", "programa antigo");
-    ASSERT_TRUE(fs::MakeDir(temp + "\\InstQEL"));
-    // Every file that appears or changes in the install and staging folders is held for
-    // a moment right after, as antivirus and indexing services do; the program's file
-    // is held by a reader sharing nothing when the run comes to it.
-    test::Holder scanner("scan", target + "|" + temp + "\\InstQEL", root / "scanner.txt", 250);
-    test::Holder leitor("hold-alone", target + "\\QEL.exe", root / "leitor.txt", 1000);
-    ASSERT_EQ(scanner.result, "held");
-    ASSERT_EQ(leitor.result, "held");
-    const DWORD inicio = GetTickCount();
-    Executa(1, 1);
-    EXPECT_GE(GetTickCount() - inicio, 800u) << "the copy of the program did not wait for the reader";
-    ExpectFinishedAndClosed();
-    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
-    EXPECT_EQ(CarriedRows(target + "\\QEL.mdb"), 7);
-    // How many files the scanner caught depends on timing; the program's file above was
-    // held for certain.
-    RecordProperty("scanner", scanner.Release());
 }
 
 TEST_F(Run, AnInstallFolderOnANetworkShareIsInstalledAndUpdated) {

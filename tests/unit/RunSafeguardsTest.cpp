@@ -151,6 +151,15 @@ TEST(DiskSpace, TheMessageSaysHowMuchIsNeededAndWhereRoundedInTheUsersFavour) {
               "em D:\\Sistemas\\QEL (dispon\xEDveis: 1023 KB).");
 }
 
+TEST(RunMessages, TheNewMessagesNameTheFilesTheyAreAbout) {
+    EXPECT_EQ(MensagemCopiaVirtual("C:\\QEL\\QEL.mdb", "C:\\VS\\QEL\\QEL.mdb"),
+              "Existe outra c\xF3pia do banco de dados, gravada pelo Windows para este usu\xE1rio:\rC:\\VS\\QEL\\QEL.mdb"
+              "\rBanco de dados da pasta de instala\xE7\xE3o:\rC:\\QEL\\QEL.mdb\rVerifique qual delas cont\xE9m os "
+              "dados atuais. A atualiza\xE7\xE3o n\xE3o foi feita.");
+    EXPECT_EQ(MensagemBancoNaoPreparado("C:\\Temp\\InstQEL"),
+              "Arquivo QEL.mdb n\xE3o pode ser copiado para C:\\Temp\\InstQEL.\rVerifique se o arquivo est\xE1 em uso.");
+}
+
 TEST(ErrorText, TheSystemsReasonNamesTheProgramAndCarriesTheCode) {
     const std::string naoPrograma = text::SystemErrorText(ERROR_BAD_EXE_FORMAT, "Setup.Exe");
     EXPECT_NE(naoPrograma.find("Setup.Exe"), std::string::npos) << naoPrograma;
