@@ -37,6 +37,8 @@ public:
     // 1 update) and the text of the install folder field, exactly as typed.
     virtual int TipoInstalacao() const = 0;
     virtual std::string PastaInstalacao() const = 0;
+    // Replaces the text of the install folder field (with the folder as a full path).
+    virtual void DefinePastaInstalacao(const std::string& pasta) = 0;
 };
 
 }  // namespace qel

@@ -12,6 +12,9 @@ struct WizardState {
     std::string SystemDir;   // the Windows system folder, no trailing backslash
     std::string TargetDir;   // the install folder as typed, set when Instalar is pressed
     std::string StagingDir;  // TempDir + "InstQEL", set by the installation run
+    // Where Windows keeps, for this user, what programs without rights wrote into
+    // protected folders (%LOCALAPPDATA%\VirtualStore); empty when unknown.
+    std::string VirtualStoreDir;
 
     std::string VersaoSistema;  // version of the application being installed
     std::string VersaoBanco;    // schema version of the database on the medium

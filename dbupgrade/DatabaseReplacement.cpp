@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/DurableFile.h"
+#include "platform/FileSystem.h"
 #include "platform/Handles.h"
 
 namespace qel {
@@ -14,7 +15,7 @@ class ArquivoProprio {
 public:
     explicit ArquivoProprio(std::string caminho) : caminho_(std::move(caminho)) {}
     ~ArquivoProprio() {
-        if (!mantido_) DeleteFileA(caminho_.c_str());
+        if (!mantido_) fs::Remove(caminho_);
     }
     ArquivoProprio(const ArquivoProprio&) = delete;
     ArquivoProprio& operator=(const ArquivoProprio&) = delete;
@@ -27,9 +28,18 @@ private:
 
 // Reading, sharing the file with readers only: refused while anyone has it open for
 // writing, and keeps writers out while held.
-UniqueHandle AbreParaLeitura(const std::string& caminho) {
-    return UniqueHandle(CreateFileA(caminho.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+UniqueHandle AbreParaLeitura(const std::string& caminho) { return fs::OpenForReading(caminho, FILE_SHARE_READ); }
+
+// What the install folder holds after the final rename reported failure. On a network
+// share the rename may have happened all the same (the answer was lost, or only the
+// flush after it failed), so what is there is looked at before anything is removed.
+enum class NoLugar { Anterior, Novo, Incerto };
+
+NoLugar OQueEstaNoLugar(const std::string& instalado, const std::string& backup, const std::string& preparado) {
+    // The installed data is still "QEL.mdb" itself: the backup is a spare copy.
+    if (fs::SameContents(instalado, backup) == std::optional<bool>(true)) return NoLugar::Anterior;
+    if (fs::SameContents(instalado, preparado) == std::optional<bool>(true)) return NoLugar::Novo;
+    return NoLugar::Incerto;
 }
 
 }  // namespace
@@ -82,21 +92,34 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
         copia.Mantem();
     }
     ArquivoProprio feito(backup);
+    fs::RemoveZoneMark(backup);
     aposEtapa();
     atual.reset();
 
     // 3. The new database takes the name "QEL.mdb" in one step. A read-only installed
     // database is replaced as well (the platform refuses to replace it otherwise).
-    const DWORD atributos = GetFileAttributesA(instalado.c_str());
+    const DWORD atributos = fs::Attributes(instalado);
     const bool somenteLeitura = atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_READONLY);
-    if (somenteLeitura) SetFileAttributesA(instalado.c_str(), atributos & ~FILE_ATTRIBUTE_READONLY);
+    if (somenteLeitura) fs::SetAttributes(instalado, atributos & ~FILE_ATTRIBUTE_READONLY);
     if (!fs::MoveWriteThrough(novoProvisorio, instalado, true)) {
-        if (somenteLeitura) SetFileAttributesA(instalado.c_str(), atributos);
-        // The installed database is unchanged, so its backup goes again.
-        return ResultadoSubstituicao::NovoNaoColocado;
+        switch (OQueEstaNoLugar(instalado, backup, estado.StagingDir + "\\" + "QEL.mdb")) {
+            case NoLugar::Anterior:
+                if (somenteLeitura) fs::SetAttributes(instalado, atributos);
+                // The installed database is unchanged, so its backup goes again.
+                return ResultadoSubstituicao::NovoNaoColocado;
+            case NoLugar::Novo:
+                break;  // it did take the name; a copy still left beside it goes
+            case NoLugar::Incerto:
+                // Neither can be told: nothing is removed, the backup least of all.
+                novo.Mantem();
+                feito.Mantem();
+                return ResultadoSubstituicao::Incerto;
+        }
+    } else {
+        novo.Mantem();
     }
-    novo.Mantem();
     feito.Mantem();
+    fs::RemoveZoneMark(instalado);
     aposEtapa();
     return ResultadoSubstituicao::Substituido;
 }
@@ -109,6 +132,10 @@ const char* MensagemSubstituicao(ResultadoSubstituicao r) {
         case ResultadoSubstituicao::NovoNaoColocado:
             return "Novo banco de dados não pode ser instalado.\r"
                    "Banco de dados anterior foi mantido. Verifique se o arquivo está em uso.";
+        case ResultadoSubstituicao::Incerto:
+            return "Não foi possível confirmar a instalação do novo banco de dados.\r"
+                   "A cópia de segurança QEL_<data e hora>.md_ foi mantida na pasta de instalação. "
+                   "Verifique o banco de dados antes de usar o sistema.";
         case ResultadoSubstituicao::Substituido: break;
     }
     return nullptr;

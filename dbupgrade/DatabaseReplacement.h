@@ -15,6 +15,8 @@ enum class ResultadoSubstituicao {
     BackupRecusado,   // the installed database could not be backed up; nothing replaced
     NovoNaoColocado,  // the new database could not be put in place; the installed one is
                       // still "QEL.mdb", unchanged, and no backup of it is left
+    Incerto,          // the final rename reported failure and what took the name could not
+                      // be told: nothing was removed, the backup is kept
 };
 
 // The backup name of a database file name for a moment: the name up to its first ".",
@@ -30,7 +32,10 @@ inline constexpr const char* kBackupProvisorio = "QEL_backup.tmp";
 // TargetDir\<NomeBackup> with the clock read once. At every moment the install folder
 // holds the installed database as "QEL.mdb", or the new one as "QEL.mdb" and the
 // installed one as the backup, whatever happens to the machine; no file of its own is left
-// behind when it returns. The staged database is left where it is.
+// behind when it returns, unless the final rename reported failure and neither database
+// can be recognised under "QEL.mdb" afterwards (Incerto): then everything stays. A rename
+// that reported failure but did happen counts as done. The staged database is left where
+// it is. Neither the new database nor the backup keeps a download mark.
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado);
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora);
 // The same, calling aposEtapa after each step that changed the install folder (for tests

@@ -3,12 +3,13 @@
 #include <exception>
 
 #include "engine/ExternalSetup.h"
+#include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
 
 namespace qel {
 namespace {
 
-bool FalhaComFechamento(UiPort& ui, const char* texto) {
+bool FalhaComFechamento(UiPort& ui, const std::string& texto) {
     ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
     ui.Fecha();
     return false;
@@ -26,6 +27,11 @@ bool ProvaAbre(db::Connection& conexao) {
 }
 
 }  // namespace
+
+std::string MensagemAdoNaoIniciado(DWORD erro) {
+    return std::string("Componentes de acesso a dados não foram instalados.\r") + "O programa " + kProgramaDoAdo +
+           " não pôde ser executado: " + text::SystemErrorText(erro, kProgramaDoAdo);
+}
 
 bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     const std::string pastaAdo = estado.AdoStagingDir();
@@ -50,8 +56,13 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente");
         }
-        // How the setup ends is its own business; the open is not tried again.
-        ExecutaEAguarda("Setup.Exe", "/qnt", SW_HIDE);
+        // How the setup ends is its own business; the open is not tried again. One that
+        // could not even start leaves a machine that cannot open the database.
+        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE)) {
+            const DWORD erro = GetLastError();
+            fs::ChangeDir(estado.SourceDir);
+            return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro));
+        }
     }
     try {
         conexao.Disconnect();

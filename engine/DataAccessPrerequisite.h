@@ -1,6 +1,8 @@
 #pragma once
 // For a fresh install: makes sure the machine can open the database through ADO before the
 // application is put in place, running the data-access setup of the medium when it cannot.
+#include <windows.h>
+
 #include <array>
 #include <string>
 
@@ -17,11 +19,19 @@ inline constexpr std::array<const char*, 18> ArquivosADO = {
     "mtxfiles.cab", "oleaut.cab",  "setup.exe",   "setupapi.DLL", "w95inf16.DLL", "w95inf32.DLL",
 };
 
+// The data-access setup program, found by the platform's search order for command lines.
+inline constexpr const char* kProgramaDoAdo = "Setup.Exe";
+
 // Stages the data-access setup files from the current folder (the medium) into
 // AdoStagingDir, probes the staged database, and when the probe fails checks the medium's
-// data-access parts and runs their setup silently, waiting for it. Returns false after an
-// error that it reported and that closed the window; true when the run may go on. Leaves
-// AdoStagingDir as the current folder when it returns true.
+// data-access parts and runs their setup silently, waiting for it. A setup that could not
+// be started (missing, blocked, not a program) is reported with the system's reason.
+// Returns false after an error that it reported and that closed the window; true when
+// the run may go on. Leaves AdoStagingDir as the current folder when it returns true.
 bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui);
+
+// The error text when the data-access setup could not be started, with the system's
+// reason for the error code.
+std::string MensagemAdoNaoIniciado(DWORD erro);
 
 }  // namespace qel

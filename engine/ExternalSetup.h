@@ -23,7 +23,7 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
 // until it has ended; no window messages are handled meanwhile. A program named without
 // a folder is found by the platform's search order for command lines (the installer's
 // own folder first, then the current folder). Yes when the program was started, no when
-// it could not be; how it ended is not looked at.
+// it could not be (the thread's last error then says why); how it ended is not looked at.
 bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
                      WORD mostraJanela);
 

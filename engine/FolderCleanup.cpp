@@ -7,6 +7,7 @@
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/FolderListing.h"
+#include "platform/Retry.h"
 #include "platform/SafeRemoval.h"
 #include "platform/Text.h"
 #include "platform/WidePath.h"
@@ -25,6 +26,8 @@ struct PastaAberta {
     std::wstring caminho;  // long form
     std::wstring real;     // where it really is
     fs::FolderListing entradas;
+    DWORD atributos = 0;
+    bool esvaziada = true;  // every entry listed so far was removed
 };
 
 [[noreturn]] void NaoPodeEntrar(const std::wstring& pasta, DWORD erro) {
@@ -33,10 +36,26 @@ struct PastaAberta {
                        erro);
 }
 
-PastaAberta Entra(std::wstring caminho, std::wstring real) {
+PastaAberta Entra(std::wstring caminho, std::wstring real, DWORD atributos) {
     fs::FolderListing entradas(fs::JoinPath(caminho, L"*.*"), kMascaraLimpeza);
     if (entradas.Error() != 0) NaoPodeEntrar(caminho, entradas.Error());
-    return {std::move(caminho), std::move(real), std::move(entradas)};
+    return {std::move(caminho), std::move(real), std::move(entradas), atributos};
+}
+
+// Removes one entry, waiting within the cleanup's budget while another program holds it
+// for a moment. A read-only entry is refused for good. A folder whose entries all went
+// may still hold names of files that others have open (deleted, but pending until they
+// close them), so its removal also waits while it is "not empty".
+bool Remove(const std::wstring& caminho, const std::wstring& real, DWORD atributos, bool esvaziada,
+            fs::RetryBudget& espera) {
+    for (;;) {
+        if (fs::RemoveIfAt(caminho, real)) return true;
+        const DWORD erro = GetLastError();
+        const bool somenteLeitura = (atributos & FILE_ATTRIBUTE_READONLY) != 0;
+        const bool momentaneo = (fs::IsMomentaryHold(erro) && !(erro == ERROR_ACCESS_DENIED && somenteLeitura)) ||
+                                (esvaziada && erro == ERROR_DIR_NOT_EMPTY);
+        if (!espera.WaitAgain(momentaneo)) return false;
+    }
 }
 
 // A sub-folder entry that is a real folder where it is listed, not a link in disguise.
@@ -46,32 +65,35 @@ bool EhPastaDeVerdade(const std::wstring& caminho, const std::wstring& real) {
     return fs::SamePath(*onde, real);
 }
 
-// Empties an entered folder, sub-folders depth first. The folder itself stays.
-void Esvazia(PastaAberta pasta, UiPort& ui) {
+// Empties an entered folder, sub-folders depth first. The folder itself stays; whether
+// everything in it went is returned.
+bool Esvazia(PastaAberta pasta, UiPort& ui, fs::RetryBudget& espera) {
     std::vector<PastaAberta> abertas;
     abertas.push_back(std::move(pasta));
     for (;;) {
         std::optional<fs::FolderEntry> entrada = abertas.back().entradas.Next();
         if (!entrada) {
-            if (abertas.size() == 1) return;
+            if (abertas.size() == 1) return abertas.back().esvaziada;
             std::wstring caminho = std::move(abertas.back().caminho);
             std::wstring real = std::move(abertas.back().real);
+            const DWORD atributos = abertas.back().atributos;
+            const bool esvaziada = abertas.back().esvaziada;
             abertas.pop_back();  // closes its listing before it is removed
-            fs::RemoveIfAt(caminho, real);
+            if (!Remove(caminho, real, atributos, esvaziada, espera)) abertas.back().esvaziada = false;
             ui.ProcessaMensagens();  // the sub-folder was one entry of the folder above
             continue;
         }
         if (!entrada->IsDotEntry()) {
-            const PastaAberta& atual = abertas.back();
+            PastaAberta& atual = abertas.back();
             std::wstring caminho = fs::JoinPath(atual.caminho, entrada->name);
             std::wstring real = fs::JoinPath(atual.real, entrada->name);
             if (entrada->IsFolder() && !entrada->IsReparsePoint() &&
                 EhPastaDeVerdade(caminho, real)) {
-                abertas.push_back(Entra(std::move(caminho), std::move(real)));
+                abertas.push_back(Entra(std::move(caminho), std::move(real), entrada->attributes));
                 continue;
             }
             // A file, or a link: only the entry itself goes, never what it points to.
-            fs::RemoveIfAt(caminho, real);
+            if (!Remove(caminho, real, entrada->attributes, false, espera)) atual.esvaziada = false;
         }
         ui.ProcessaMensagens();
     }
@@ -82,6 +104,7 @@ void Esvazia(PastaAberta pasta, UiPort& ui) {
 struct Alvo {
     std::wstring real;
     bool percorre = false;
+    DWORD atributos = 0;
 };
 
 Alvo Localiza(const std::wstring& cheia) {
@@ -89,7 +112,7 @@ Alvo Localiza(const std::wstring& cheia) {
     if (fs::IsRoot(cheia)) {
         std::optional<std::wstring> real = fs::ResolvedPlaceOf(longa);
         if (!real) NaoPodeEntrar(longa, GetLastError());
-        return {*real, true};
+        return {*real, true, 0};
     }
     std::optional<fs::FolderEntry> entrada = fs::EntryOf(longa);
     if (!entrada) NaoPodeEntrar(longa, GetLastError());
@@ -98,14 +121,14 @@ Alvo Localiza(const std::wstring& cheia) {
     // It must be an entry of the folder above it, under the name it was given or the
     // name that folder lists; the folder above may itself be reached through links.
     std::optional<std::wstring> pai = fs::ResolvedPlaceOf(fs::LongForm(fs::ParentOf(cheia)));
-    if (!pai) return {*onde, !entrada->IsReparsePoint()};
+    if (!pai) return {*onde, !entrada->IsReparsePoint(), entrada->attributes};
     const std::wstring dada = cheia.substr(cheia.find_last_of(L'\\') + 1);
     for (const std::wstring& nome : {entrada->name, dada}) {
         std::wstring real = fs::JoinPath(*pai, nome);
-        if (fs::SamePath(*onde, real)) return {real, !entrada->IsReparsePoint()};
+        if (fs::SamePath(*onde, real)) return {real, !entrada->IsReparsePoint(), entrada->attributes};
     }
     // Somewhere else: a link the platform does not mark as one.
-    return {fs::JoinPath(*pai, entrada->name), false};
+    return {fs::JoinPath(*pai, entrada->name), false, entrada->attributes};
 }
 
 // Leaves the current folder at the parent of the cleaned folder, however the walk ends.
@@ -130,14 +153,18 @@ void LimpaPasta(const std::string& pasta, UiPort& ui) {
     // Entered: from here on the folder is known by its full path, whatever the window's
     // handlers do to the current folder while messages are handled.
     const std::wstring cheia = fs::CurrentDirW();
+    // The whole cleanup waits at most this long for entries other programs hold.
+    fs::RetryBudget espera;
+    espera.WhileWaiting([&ui] { ui.ProcessaMensagens(); });
     Alvo alvo{};
+    bool esvaziada = false;
     {
         VoltaParaOPai volta(cheia);
         alvo = Localiza(cheia);
-        if (alvo.percorre) Esvazia(Entra(fs::LongForm(cheia), alvo.real), ui);
+        if (alvo.percorre) esvaziada = Esvazia(Entra(fs::LongForm(cheia), alvo.real, alvo.atributos), ui, espera);
     }
     // Not while it is the current folder: that would keep it from being removed.
-    fs::RemoveIfAt(fs::LongForm(cheia), alvo.real);
+    Remove(fs::LongForm(cheia), alvo.real, alvo.atributos, esvaziada, espera);
 }
 
 }  // namespace qel

@@ -18,6 +18,11 @@ inline constexpr DWORD kMascaraLimpeza = 63;
 // above it, without a message. After each entry of a listing, pending window messages
 // are handled through `ui`, so the window repaints and responds.
 //
+// Entries another program holds for a moment are tried again, and so is a folder whose
+// entries all went but whose deleted files others still have open; the whole cleanup
+// waits at most about 5 s for them, handling window messages meanwhile. Files are
+// deleted with POSIX semantics where the system offers them, so their names go at once.
+//
 // A junction or symbolic link inside is never entered: only the link itself is removed,
 // and nothing is removed whose real place is not inside `pasta`. The same holds when
 // `pasta` itself is a link. Nesting of any depth and paths longer than MAX_PATH are

@@ -1,6 +1,9 @@
 #pragma once
 // The installation run behind the Instalar button: a fresh install or an update, from the
 // user's confirmation to the closing of the window.
+#include <cstdint>
+#include <string>
+
 #include "engine/ProbeConnection.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
@@ -28,5 +31,20 @@ inline constexpr const char* kConcluida =
 
 // "Arquivo <nome> não pode ser instalado." and "Verifique se o arquivo está em uso.".
 std::string MensagemArquivoNaoInstalado(const std::string& nome);
+
+// The medium's database could not be staged anew into the temporary folder.
+std::string MensagemBancoNaoPreparado(const std::string& pastaTemporaria);
+
+// An update found a second copy of the installed database that Windows kept for this
+// user (VirtualStore); both files are named.
+std::string MensagemCopiaVirtual(const std::string& instalado, const std::string& copia);
+// That copy for the install folder, when there is one; "" otherwise.
+std::string CopiaVirtualDoBanco(const WizardState& estado);
+
+// Not enough room on the install folder's volume for the replacement's two copies: how
+// much is needed (rounded up) and where, and how much there is (rounded down).
+std::string MensagemEspaco(std::uint64_t necessario, std::uint64_t livre, const std::string& pasta);
+// A size as the messages give it: whole KB below 1 MB, MB with one decimal (",") above.
+std::string TextoDeTamanho(std::uint64_t bytes, bool paraCima);
 
 }  // namespace qel

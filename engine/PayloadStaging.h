@@ -21,11 +21,21 @@ inline constexpr std::array<ArquivoPreparado, 5> kArquivosPreparados{{
     {"zav2005.chm", "\\zav2005.chm"},
 }};
 
+// Which rows of the table were staged: a fresh copy of the medium's file is in place.
+struct ResultadoPreparo {
+    std::array<bool, kArquivosPreparados.size()> copiado{};
+    // The database: the carry-over adds rows to it, so an earlier attempt's copy must
+    // never stand in for a fresh one.
+    bool BancoCopiado() const { return copiado[1]; }
+};
+
 // Copies each file of the table from the current folder (the medium) into
-// state.StagingDir, replacing an earlier copy, and clears the read-only bit of each copy.
-// Nothing is reported: a source that is missing or a copy that fails leaves that staged
-// path as it was, and the run finds out when it installs from the staging folder. The
-// current folder is left as it was.
-void PreparaArquivos(const WizardState& state);
+// state.StagingDir and clears the read-only bit of each copy. An earlier attempt's copy
+// is removed first, so a copy that fails leaves that staged path absent, never holding
+// what the earlier attempt left there (a database with rows already carried into it); a
+// staged copy that cannot be removed is not copied over. Nothing is reported here: the
+// result says which rows were staged, and the run finds out about the others when it
+// installs from the staging folder. The current folder is left as it was.
+ResultadoPreparo PreparaArquivos(const WizardState& state);
 
 }  // namespace qel

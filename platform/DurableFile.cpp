@@ -1,17 +1,27 @@
 #include "platform/DurableFile.h"
 
+#include <algorithm>
 #include <vector>
 
-#include "platform/Handles.h"
+#include "platform/FileOpSeam.h"
+#include "platform/FileSystem.h"
+#include "platform/Retry.h"
 
 namespace qel::fs {
 
 namespace {
 
-bool CopyContents(HANDLE source, HANDLE target) {
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+constexpr DWORD kChunk = 1 << 20;
+
+bool Rewind(HANDLE file) {
     LARGE_INTEGER start{};
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN)) return false;
-    std::vector<char> buffer(1 << 20);
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
+}
+
+bool CopyContents(HANDLE source, HANDLE target) {
+    if (!Rewind(source)) return false;
+    std::vector<char> buffer(kChunk);
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
@@ -21,24 +31,82 @@ bool CopyContents(HANDLE source, HANDLE target) {
     }
 }
 
+// Reads up to a chunk, as much as there is; the count read, or nothing on failure.
+std::optional<DWORD> ReadChunk(HANDLE file, std::vector<char>& buffer) {
+    DWORD total = 0;
+    while (total < buffer.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer.data() + total, static_cast<DWORD>(buffer.size()) - total, &got, nullptr))
+            return std::nullopt;
+        if (got == 0) break;
+        total += got;
+    }
+    return total;
+}
+
 }  // namespace
 
+UniqueHandle OpenForReading(const std::string& name, DWORD share) {
+    UniqueHandle file;
+    const bool opened = Retrying(name, [&] {
+        return Attempted(FileOp::Open, name, [&] {
+            file.reset(CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            return static_cast<bool>(file);
+        });
+    });
+    if (!opened) {
+        // An open the seam reported as failed is no open.
+        const DWORD error = GetLastError();
+        file.reset();
+        SetLastError(error);
+    }
+    return file;
+}
+
 bool CopyFlushed(HANDLE source, const std::string& target) {
-    UniqueHandle copy(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!copy) return false;
+    UniqueHandle copy;
+    const bool created = Retrying(target, [&] {
+        return Attempted(FileOp::Create, target, [&] {
+            copy.reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            return static_cast<bool>(copy);
+        });
+    });
+    if (!created) return false;
     FILETIME written;
     bool ok = CopyContents(source, copy.get()) && GetFileTime(source, nullptr, nullptr, &written) &&
-              SetFileTime(copy.get(), nullptr, nullptr, &written) && FlushFileBuffers(copy.get());
+              SetFileTime(copy.get(), nullptr, nullptr, &written) &&
+              Attempted(FileOp::Flush, target, [&] { return FlushFileBuffers(copy.get()) != 0; });
     // A close that fails may have lost data the flush did not cover.
     ok = copy.reset() && ok;
-    if (!ok) DeleteFileA(target.c_str());
+    if (!ok) Remove(target);
     return ok;
 }
 
 bool MoveWriteThrough(const std::string& from, const std::string& to, bool replace) {
-    DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    return MoveFileExA(from.c_str(), to.c_str(), flags) != 0;
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    return Retrying(to, [&] {
+        return Attempted(FileOp::Move, from, to, [&] { return MoveFileExA(from.c_str(), to.c_str(), flags) != 0; });
+    });
+}
+
+std::optional<bool> SameContents(const std::string& a, const std::string& b) {
+    UniqueHandle fa(CreateFileA(a.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                nullptr));
+    UniqueHandle fb(CreateFileA(b.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                                nullptr));
+    if (!fa || !fb) return std::nullopt;
+    LARGE_INTEGER sa{}, sb{};
+    if (!GetFileSizeEx(fa.get(), &sa) || !GetFileSizeEx(fb.get(), &sb)) return std::nullopt;
+    if (sa.QuadPart != sb.QuadPart) return false;
+    std::vector<char> ba(kChunk), bb(kChunk);
+    for (;;) {
+        std::optional<DWORD> na = ReadChunk(fa.get(), ba), nb = ReadChunk(fb.get(), bb);
+        if (!na || !nb) return std::nullopt;
+        if (*na != *nb || !std::equal(ba.begin(), ba.begin() + *na, bb.begin())) return false;
+        if (*na == 0) return true;
+    }
 }
 
 }  // namespace qel::fs

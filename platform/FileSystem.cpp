@@ -1,10 +1,15 @@
 #include "platform/FileSystem.h"
 
 #include <windows.h>
+#include <knownfolders.h>
+#include <shlobj.h>
 
 #include <vector>
 
 #include "platform/Failure.h"
+#include "platform/FileOpSeam.h"
+#include "platform/Retry.h"
+#include "platform/Text.h"
 
 namespace qel::fs {
 
@@ -30,14 +35,26 @@ bool MakeDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nu
 bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
 
 bool CopyOver(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    return Retrying(to, [&] {
+        return Attempted(FileOp::Copy, from, to, [&] { return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0; });
+    });
 }
 
 bool Rename(const std::string& from, const std::string& to) {
     return MoveFileA(from.c_str(), to.c_str()) != 0;
 }
 
-bool Remove(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+bool Remove(const std::string& name) {
+    return Retrying(name, [&] { return Attempted(FileOp::Delete, name, [&] { return DeleteFileA(name.c_str()) != 0; }); });
+}
+
+bool RemoveZoneMark(const std::string& name) {
+    const std::string stream = name + ":Zone.Identifier";
+    if (Attempted(FileOp::RemoveMark, name, [&] { return DeleteFileA(stream.c_str()) != 0; })) return true;
+    const DWORD error = GetLastError();
+    // No mark, or a file system without streams (FAT) that finds no such name.
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_INVALID_NAME;
+}
 
 bool ChangeDir(const std::string& name) { return SetCurrentDirectoryA(name.c_str()) != 0; }
 
@@ -65,10 +82,28 @@ std::wstring FullPath(const std::wstring& name) {
     return got == 0 || got >= buf.size() ? name : std::wstring(buf.data(), got);
 }
 
+std::string FullPath(const std::string& name) { return text::Narrow(FullPath(text::Widen(name))); }
+
+std::optional<std::uint64_t> FileSize(const std::string& name) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) ||
+        (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+}
+
+std::optional<std::uint64_t> FreeSpace(const std::string& folder) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(folder.c_str(), &available, nullptr, nullptr)) return std::nullopt;
+    return available.QuadPart;
+}
+
 std::uint32_t Attributes(const std::string& name) { return GetFileAttributesA(name.c_str()); }
 
 bool SetAttributes(const std::string& name, std::uint32_t attributes) {
-    return SetFileAttributesA(name.c_str(), attributes) != 0;
+    return Retrying(name, [&] {
+        return Attempted(FileOp::Attributes, name, [&] { return SetFileAttributesA(name.c_str(), attributes) != 0; });
+    });
 }
 
 void ClearReadOnly(const std::string& name) {
@@ -99,6 +134,15 @@ std::string TempPath() {
 
 std::string SystemPath() {
     return AskWhole([](DWORD size, char* buf) { return GetSystemDirectoryA(buf, size); });
+}
+
+std::string VirtualStorePath() {
+    wchar_t* local = nullptr;
+    std::string path;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &local)) && local)
+        path = text::Narrow(local) + "\\VirtualStore";
+    CoTaskMemFree(local);
+    return path;
 }
 
 std::string ModuleFileName() {

@@ -2,7 +2,13 @@
 // The file-system operations the wizard relies on, with their exact Win32 meaning.
 // Paths are 8-bit Windows-1252 text; relative names are resolved against the process's
 // current folder. Every operation reports success as yes/no unless it says otherwise.
+//
+// The operations that change files (copy, attributes, delete, removing the download
+// mark) are the installation run's: each attempt passes the file operation seam
+// (FileOpSeam.h), and one that fails because another program holds the file for a
+// moment is tried again for up to about 5 s (Retry.h).
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace qel::fs {
@@ -24,6 +30,11 @@ bool CopyOver(const std::string& from, const std::string& to);
 // MoveFileA: fails when the new name exists.
 bool Rename(const std::string& from, const std::string& to);
 bool Remove(const std::string& name);
+// Removes the mark a download leaves on a file (its "Zone.Identifier" stream, which a
+// copy takes along): without it, help files open without "navigation cancelled" and
+// programs start without a warning. Yes also when there was no mark, or the file
+// system keeps no streams.
+bool RemoveZoneMark(const std::string& name);
 
 bool ChangeDir(const std::string& name);
 std::string CurrentDir();
@@ -33,6 +44,13 @@ std::wstring CurrentDirW();
 // A name made full against the current folder, as the platform would resolve it; the
 // name itself when it cannot be.
 std::wstring FullPath(const std::wstring& name);
+std::string FullPath(const std::string& name);
+
+// The size of a file, or nothing when it cannot be found.
+std::optional<std::uint64_t> FileSize(const std::string& name);
+// The room this process may still use on the volume that holds the folder (quotas
+// count), or nothing when the platform cannot tell.
+std::optional<std::uint64_t> FreeSpace(const std::string& folder);
 
 // The attribute word, or 0xFFFFFFFF when the entry cannot be found.
 std::uint32_t Attributes(const std::string& name);
@@ -46,6 +64,10 @@ void ClearReadOnly(const std::string& name);
 // reports, so long paths arrive whole.
 std::string TempPath();
 std::string SystemPath();
+// Where Windows keeps, for the user this process runs as, the files that programs
+// without rights wrote into protected folders (%LOCALAPPDATA%\VirtualStore); empty when
+// the platform cannot tell.
+std::string VirtualStorePath();
 // Full path of the running executable.
 std::string ModuleFileName();
 

@@ -21,8 +21,13 @@ std::optional<StartedProcess> Start(const std::string& commandLine, const STARTU
     STARTUPINFOA si = startup;
     PROCESS_INFORMATION pi{};
     if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
-                        nullptr, &si, &pi))
+                        nullptr, &si, &pi)) {
+        const DWORD error = GetLastError();
+        line.clear();
+        line.shrink_to_fit();
+        SetLastError(error);  // why, for the caller: freeing the line must not change it
         return std::nullopt;
+    }
     return StartedProcess(pi.hProcess, pi.hThread);
 }
 

@@ -31,7 +31,7 @@ private:
 // CreateProcessA with the program taken from the command line (the platform's search
 // order for command lines finds a bare name), no security attributes, no inherited
 // handles, and this process's own environment and current folder. Nothing when the
-// program could not be started.
+// program could not be started; the thread's last error then says why.
 std::optional<StartedProcess> Start(const std::string& commandLine, const STARTUPINFOA& startup,
                                     DWORD creationFlags);
 

@@ -4,7 +4,9 @@
 
 #include <vector>
 
+#include "platform/FileOpSeam.h"
 #include "platform/Handles.h"
+#include "platform/Text.h"
 #include "platform/WidePath.h"
 
 namespace qel::fs {
@@ -62,6 +64,29 @@ std::optional<std::wstring> PlaceOpenedWith(const std::wstring& longPath, DWORD 
     return place;
 }
 
+// The disposition with POSIX semantics (FileDispositionInfoEx, FILE_DISPOSITION_FLAG_DELETE
+// | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS; Windows 10 1607 and later, on NTFS): the name
+// goes when the handle closes even while another program still has the file open, so
+// the folder can go too. The headers of our API level do not declare them.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr DWORD kDispositionDelete = 0x1;
+constexpr DWORD kDispositionPosix = 0x2;
+
+// Marks an opened entry for removal when its handle closes; refused for a read-only file
+// or a folder that is not empty.
+bool MarkForRemoval(HANDLE h) {
+    DWORD flags = kDispositionDelete | kDispositionPosix;
+    if (SetFileInformationByHandle(h, kFileDispositionInfoEx, &flags, sizeof flags)) return true;
+    const DWORD error = GetLastError();
+    // A system that does not know the class, or a file system without POSIX semantics
+    // (FAT, a network share): the classic disposition, whose name stays while others
+    // hold the file. Any other refusal would be the same with it.
+    if (error != ERROR_INVALID_PARAMETER && error != ERROR_NOT_SUPPORTED && error != ERROR_INVALID_FUNCTION)
+        return false;
+    FILE_DISPOSITION_INFO disposition{TRUE};
+    return SetFileInformationByHandle(h, FileDispositionInfo, &disposition, sizeof disposition) != 0;
+}
+
 }  // namespace
 
 std::optional<std::wstring> PlaceOf(const std::wstring& longPath) {
@@ -73,18 +98,26 @@ std::optional<std::wstring> ResolvedPlaceOf(const std::wstring& longPath) {
 }
 
 bool RemoveIfAt(const std::wstring& longPath, const std::wstring& expectedPlace) {
-    // Opening with delete access is what deleting by name does too, so a file held open
-    // without delete sharing stays, exactly as it would for DeleteFile.
-    UniqueHandle h(CreateFileW(longPath.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll,
-                               nullptr, OPEN_EXISTING, kLinkItself, nullptr));
-    if (!h) return false;
-    std::optional<std::wstring> place = PlaceOfHandle(h.get());
-    if (!place || !SamePath(*place, expectedPlace)) return false;
-    // Removed when the handle closes; refused for a read-only file or a folder that is
-    // not empty.
-    FILE_DISPOSITION_INFO disposition{TRUE};
-    return SetFileInformationByHandle(h.get(), FileDispositionInfo, &disposition,
-                                      sizeof disposition) != 0;
+    auto attempt = [&] {
+        // Opening with delete access is what deleting by name does too, so a file held
+        // open without delete sharing stays, exactly as it would for DeleteFile.
+        UniqueHandle h(CreateFileW(longPath.c_str(), DELETE | FILE_READ_ATTRIBUTES, kShareAll,
+                                   nullptr, OPEN_EXISTING, kLinkItself, nullptr));
+        if (!h) return false;
+        std::optional<std::wstring> place = PlaceOfHandle(h.get());
+        if (!place) return false;
+        if (!SamePath(*place, expectedPlace)) {
+            SetLastError(ERROR_NOT_SAME_DEVICE);  // elsewhere: never removed through
+            return false;
+        }
+        const bool marked = MarkForRemoval(h.get());
+        const DWORD error = GetLastError();
+        h.reset();
+        SetLastError(error);
+        return marked;
+    };
+    if (!detail::CurrentSeam()) return attempt();
+    return Attempted(FileOp::RemoveEntry, text::Narrow(PlainForm(longPath)), attempt);
 }
 
 }  // namespace qel::fs

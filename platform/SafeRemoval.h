@@ -22,8 +22,11 @@ std::optional<std::wstring> PlaceOf(const std::wstring& longPath);
 std::optional<std::wstring> ResolvedPlaceOf(const std::wstring& longPath);
 
 // Removes the file, empty folder or link at `longPath` when the opened entry really is
-// at `expectedPlace`. No when it is elsewhere, cannot be opened (in use, missing) or
-// cannot be removed (read-only, a folder that is not empty).
+// at `expectedPlace`, with POSIX semantics where the system offers them (the name goes
+// at once, even while another program that shares deletion still has the file open).
+// No when it is elsewhere, cannot be opened (in use, missing) or cannot be removed
+// (read-only, a folder that is not empty); the last error says why. Each attempt passes
+// the file operation seam (FileOpSeam.h).
 bool RemoveIfAt(const std::wstring& longPath, const std::wstring& expectedPlace);
 
 }  // namespace qel::fs

@@ -86,6 +86,13 @@ void DirectoryEdit::PlaceButton() {
 }
 
 void DirectoryEdit::Browse() {
+    if (runner_)
+        runner_([this] { BrowseNow(); });
+    else
+        BrowseNow();
+}
+
+void DirectoryEdit::BrowseNow() {
     const std::string start = BrowseStartFolder(Text(), initialFolder_);
     std::optional<std::string> chosen = BrowseForFolder(GetAncestor(field_, GA_ROOT), start);
     SetFocus(field_);

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
 #include <string>
 
 namespace qel {
@@ -33,20 +34,25 @@ public:
     void SetInitialFolder(const std::string& folder) { initialFolder_ = folder; }
 
     // The browse algorithm: start folder, the shell's folder browser, then the field
-    // takes the keyboard focus and, on OK, the chosen folder.
+    // takes the keyboard focus and, on OK, the chosen folder. It runs through the runner
+    // when one is set, as the window's handlers do.
     void Browse();
+    using Runner = std::function<void(const std::function<void()>&)>;
+    void SetRunner(Runner runner) { runner_ = std::move(runner); }
 
 private:
     static LRESULT CALLBACK FieldProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK ButtonProc(HWND, UINT, WPARAM, LPARAM);
     void PlaceButton();
     void PaintButton(HDC dc);
+    void BrowseNow();
 
     HWND field_;
     HWND button_ = nullptr;
     HIMAGELIST picture_;
     int buttonWidth_;
     std::string initialFolder_;
+    Runner runner_;
     bool pressed_ = false;
     bool tracking_ = false;
 };

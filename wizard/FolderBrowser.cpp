@@ -14,12 +14,6 @@ struct PidlFree {
 };
 using Pidl = std::unique_ptr<ITEMIDLIST, PidlFree>;
 
-std::string FullPath(const std::string& name) {
-    char buf[MAX_PATH];
-    DWORD n = GetFullPathNameA(name.c_str(), sizeof buf, buf, nullptr);
-    return n > 0 && n < sizeof buf ? std::string(buf, n) : name;
-}
-
 bool IsExistingFolder(LPCITEMIDLIST pidl) {
     char path[MAX_PATH];
     return pidl && SHGetPathFromIDListA(pidl, path) && fs::DirectoryExists(path);
@@ -83,7 +77,7 @@ std::optional<std::string> BrowseForFolder(HWND owner, const std::string& startF
     info.ulFlags = BIF_RETURNONLYFSDIRS;
     info.lpfn = BrowserEvent;
     // The shell resolves neither "\\" nor relative names against our current folder.
-    Browsing browsing{fs::DirectoryExists(startFolder) ? FullPath(startFolder) : std::string()};
+    Browsing browsing{fs::DirectoryExists(startFolder) ? fs::FullPath(startFolder) : std::string()};
     info.lParam = reinterpret_cast<LPARAM>(&browsing);
     Pidl chosen(SHBrowseForFolderA(&info));
     if (!chosen) return std::nullopt;

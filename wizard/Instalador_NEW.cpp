@@ -264,6 +264,9 @@ void TfrmInstala::CreateControls() {
         }
         case ControlKind::DirectoryEdit:
             diredInstala_ = std::make_unique<DirectoryEdit>(hwnd, glyphs_.Folder(), scale_(20));
+            // The browser is open as long as a handler runs: no button acts meanwhile, and
+            // a close waits until it is gone instead of destroying the window under it.
+            diredInstala_->SetRunner([this](const std::function<void()>& browse) { ExecutaManipulador(browse); });
             break;
         case ControlKind::Animate:
             anmIntala_ = std::make_unique<CopyAnimation>(hwnd, GetModuleHandleA("shell32.dll"),
@@ -287,6 +290,7 @@ void TfrmInstala::FormCreate() {
     estado_.SourceDir = fs::ExtractFilePath(fs::ModuleFileName());
     estado_.TempDir = fs::TempPath();
     estado_.SystemDir = fs::SystemPath();
+    estado_.VirtualStoreDir = fs::VirtualStorePath();
 }
 
 HWND TfrmInstala::Controle(const std::string& nome) const {
@@ -393,11 +397,15 @@ void TfrmInstala::Click(HWND button) {
 }
 
 void TfrmInstala::ExecutaManipulador(void (TfrmInstala::*handler)()) {
+    ExecutaManipulador([this, handler] { (this->*handler)(); });
+}
+
+void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
     // A press that arrives while a handler runs (its run lets pending input through) is
     // not acted on: one handler, and so one installation run, at a time.
     if (handlerDepth_ > 0) return;
     ++handlerDepth_;
-    RunHandler(hwnd_, [this, handler] { (this->*handler)(); });
+    RunHandler(hwnd_, handler);
     --handlerDepth_;
     if (closeRequested_ && hwnd_) DestroyWindow(hwnd_);
 }
@@ -437,5 +445,7 @@ int TfrmInstala::TipoInstalacao() const {
 }
 
 std::string TfrmInstala::PastaInstalacao() const { return diredInstala_->Text(); }
+
+void TfrmInstala::DefinePastaInstalacao(const std::string& pasta) { diredInstala_->SetText(pasta); }
 
 }  // namespace qel

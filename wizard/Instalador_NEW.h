@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -70,8 +71,10 @@ public:
     bool TrataTecla(const MSG& msg);
 
     // Runs a handler as a button does: through the failure box's wrapper, with a close
-    // requested meanwhile carried out once it returns.
+    // requested meanwhile carried out once it returns. A handler asked for while another
+    // runs (or while the folder browser is open) is not run.
     void ExecutaManipulador(void (TfrmInstala::*handler)());
+    void ExecutaManipulador(const std::function<void()>& handler);
     // Closes the window now, or when the running handler returns.
     void PedeFechamento();
     bool FechamentoPedido() const { return closeRequested_; }
@@ -88,6 +91,7 @@ public:
     void Fecha() override;
     int TipoInstalacao() const override;
     std::string PastaInstalacao() const override;
+    void DefinePastaInstalacao(const std::string& pasta) override;
 
     // Handlers.
     void FormCreate();

@@ -35,26 +35,44 @@ void ConfirmaCancelamento(UiPort& ui) {
         ui.Fecha();
 }
 
-void VerificaMidia(const WizardState& estado, UiPort& ui) {
-    ui.MostraPagina(Pagina::Diretorio);
-    if (!ParteChegou(estado, "disk.1", "QEL.md_")) {
-        ui.MostraMensagem("Disco nº 1 não foi descompactado corretamente", TipoMensagem::Erro,
-                          BotoesMensagem::Ok);
-        ui.Fecha();
-        return;
-    }
-    if (!ParteChegou(estado, "disk.2", "QEL.ex_")) {
-        ui.MostraMensagem("Disco nº 2 não foi descompactado corretamente", TipoMensagem::Erro,
-                          BotoesMensagem::Ok);
-        ui.Fecha();
-    }
+std::string MensagemUnidadeInvisivel(const fs::HiddenDrive& unidade) {
+    return "Unidade " + unidade.drive +
+           " não está visível para a instalação, que é executada como administrador.\rUtilize o caminho de rede" +
+           (unidade.networkPath.empty() ? std::string(" (\\\\servidor\\compartilhamento\\...).")
+                                        : ": " + unidade.networkPath);
 }
 
-void VerificaPastaInstalacao(UiPort& ui) {
+void VerificaMidia(const WizardState& estado, UiPort& ui, const fs::DriveQueries& unidades) {
+    ui.MostraPagina(Pagina::Diretorio);
+    const char* falta = !ParteChegou(estado, "disk.1", "QEL.md_")   ? "Disco nº 1 não foi descompactado corretamente"
+                        : !ParteChegou(estado, "disk.2", "QEL.ex_") ? "Disco nº 2 não foi descompactado corretamente"
+                                                                    : nullptr;
+    if (!falta) return;
+    // A medium on a mapped drive is there for the user, not for the installation.
+    const auto invisivel = fs::DriveHiddenByElevation(estado.SourceDir, unidades);
+    ui.MostraMensagem(invisivel ? MensagemUnidadeInvisivel(*invisivel) : falta, TipoMensagem::Erro, BotoesMensagem::Ok);
+    ui.Fecha();
+}
+
+void VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades) {
     ui.MostraPagina(Pagina::Instala);
-    const std::string pasta = ui.PastaInstalacao();
+    std::string pasta = ui.PastaInstalacao();
+    // A relative name would mean another folder at every step that follows: it becomes
+    // the full path it means now, and the field shows that.
+    if (!pasta.empty()) {
+        const std::string cheia = fs::FullPath(pasta);
+        if (cheia != pasta) ui.DefinePastaInstalacao(cheia);
+        pasta = cheia;
+    }
     if (fs::DirectoryExists(pasta)) return;
     if (!fs::ForceDirectories(pasta)) {
+        // A mapped drive the installation does not see: its network path works, and the
+        // user can type it on page 2.
+        if (const auto invisivel = fs::DriveHiddenByElevation(pasta, unidades)) {
+            ui.MostraMensagem(MensagemUnidadeInvisivel(*invisivel), TipoMensagem::Erro, BotoesMensagem::Ok);
+            ui.MostraPagina(Pagina::Diretorio);
+            return;
+        }
         ui.MostraMensagem("Diretório não pôde ser criado!", TipoMensagem::Erro, BotoesMensagem::Ok);
         ui.Fecha();
     }

@@ -29,6 +29,8 @@ class DemoSession : private LaidOutMedium, public WizardSession {
 public:
     explicit DemoSession(const std::vector<std::string>& withoutFiles = {})
         : LaidOutMedium(withoutFiles), WizardSession(folder_.Path()) {}
+    // The medium's folder (the wizard's own folder and its current folder).
+    const std::string& Medium() const { return folder_.Path(); }
 };
 
 }  // namespace qel::e2e

@@ -6,12 +6,12 @@
 
 #include "platform/FileSystem.h"
 #include "tests/e2e/DemoMedium.h"
+#include "tests/e2e/InstallSteps.h"
 #include "tools/uidriver/DatabaseReader.h"
 
 namespace qel::e2e {
 namespace {
 
-using uidriver::CopyFolderFiles;
 using uidriver::CountRows;
 using uidriver::Exec;
 using uidriver::Rows;
@@ -19,61 +19,6 @@ using uidriver::Scalar;
 
 using test::ReadFile;
 using test::TempFolder;
-
-const char* const kConcluida = "Instala\xE7\xE3o conclu\xED" "da!\rReinicialize seu computador para executar o sistema.";
-
-std::string Payload(const char* name) { return DemoFolder("payload") + "\\" + name; }
-
-// Backup files in a folder matching the pattern (QEL_*.md_ or QEL_*.mdb).
-std::vector<std::string> Matching(const std::string& folder, const char* pattern) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "\\" + pattern).c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(d.cFileName);
-    while (FindNextFileA(h, &d));
-    FindClose(h);
-    return names;
-}
-
-std::string TempDir() { return fs::TempPath(); }
-
-// Walks the three pages to the Instalar button and confirms; the run starts.
-void WalkToInstall(DemoSession& s, int type, const std::string& folder) {
-    s.ChooseType(type);
-    s.Press("Continuar");
-    ASSERT_TRUE(s.WaitPage(1));
-    s.SetFolder(folder);
-    s.Press("Continuar");
-    ASSERT_TRUE(s.WaitPage(2));
-    s.Press("Instalar");
-    HWND confirm = s.WaitDialog("Confirm");
-    EXPECT_EQ(WizardSession::Message(confirm), "Confirma a instala\xE7\xE3o do QEL ?");
-    WizardSession::Answer(confirm, "&Yes");
-}
-
-void ExpectFinished(DemoSession& s) {
-    HWND info = s.WaitDialog("Information", 120000);
-    EXPECT_EQ(WizardSession::Message(info), kConcluida);
-    WizardSession::Answer(info, "OK");
-    EXPECT_EQ(s.WaitExit(), 0u);
-    EXPECT_FALSE(fs::DirectoryExists(TempDir() + "InstQEL")) << "staging folder left behind";
-    EXPECT_FALSE(fs::DirectoryExists(TempDir() + "InstADO")) << "data-access staging left behind";
-}
-
-void ExpectProgramAndHelpInstalled(const std::string& target) {
-    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), ReadFile(Payload("QEL.exe")));
-    EXPECT_EQ(ReadFile(target + "\\zav2003.chm"), ReadFile(Payload("zav2003.chm")));
-    EXPECT_EQ(ReadFile(target + "\\zav2005.chm"), ReadFile(Payload("zav2005.chm")));
-}
-
-// An install folder holding QEL 3.1.9 as the build made it.
-std::string InstalledQel(const TempFolder& base) {
-    const std::string target = base.Path() + "\\QEL";
-    fs::MakeDir(target);
-    CopyFolderFiles(DemoFolder("installed-3.1.9"), target);
-    return target;
-}
 
 TEST(Install, AFreshInstallPutsEveryFileInPlace) {
     TempFolder base("e2efresh");

@@ -222,5 +222,26 @@ TEST_F(FolderField, AltDownInTheFieldOpensTheBrowser) {
     EXPECT_EQ(GetFocus(), frm->Controle("diredInstala"));
 }
 
+TEST_F(FolderField, ACloseFromTheTaskbarWhileTheBrowserIsOpenWaitsUntilTheBrowserIsGone) {
+    const HWND wizard = frm->Handle();
+    bool wizardThere = false, browserThere = false, buttonsIgnored = false;
+    BrowseWith([&](HWND d) {
+        // The entry's Close, as its menu sends it; the browser's own loop receives it.
+        PostMessageA(frm->TaskbarWindow(), WM_SYSCOMMAND, SC_CLOSE, 0);
+        // A press of Voltar meanwhile is not acted on either.
+        PostMessageA(frm->Controle("BitBtn8"), BM_CLICK, 0, 0);
+        Sleep(600);
+        wizardThere = IsWindow(wizard) != 0;
+        browserThere = IsWindow(d) && IsWindowVisible(d);
+        buttonsIgnored = IsWindowVisible(frm->JanelaDaPagina(1)) != 0;
+        PressButton(d, IDCANCEL);
+    });
+    EXPECT_TRUE(wizardThere) << "the window was destroyed under the browser";
+    EXPECT_TRUE(browserThere);
+    EXPECT_TRUE(buttonsIgnored) << "page 2 stays while the browser is open";
+    EXPECT_TRUE(test::PumpUntil([&] { return !IsWindow(wizard); }, 5000)) << "the close follows the browser";
+    EXPECT_FALSE(frm->Alive());
+}
+
 }  // namespace
 }  // namespace qel

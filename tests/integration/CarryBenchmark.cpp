@@ -235,6 +235,7 @@ public:
     void Fecha() override {}
     int TipoInstalacao() const override { return 1; }
     std::string PastaInstalacao() const override { return {}; }
+    void DefinePastaInstalacao(const std::string&) override {}
 };
 
 long long RowsIn(const std::string& path) {

@@ -6,6 +6,9 @@
 
 #include <sqlite3.h>
 
+#include <functional>
+#include <vector>
+
 #include "engine/DataAccessPrerequisite.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -144,14 +147,39 @@ TEST_F(InstalaAdo, AMissingStagedDatabaseCountsLikeAMissingProvider) {
     EXPECT_FALSE(fs::FileExists(temp / "InstQEL\\qel.mdb")) << "the probe never creates the file";
 }
 
-TEST_F(InstalaAdo, WithoutASetupProgramNothingStartsAndTheRunGoesOn) {
+TEST_F(InstalaAdo, ASetupThatCannotStartIsReportedWithTheSystemsReasonAndEndsTheRun) {
     WriteFile(medium / "disk.3", "3");
     WriteFile(medium / "disk.4", "4");
-    ASSERT_TRUE(fs::Remove(medium / "setup.exe"));
-    EXPECT_TRUE(InstalaADO(estado, dm, ui));
-    EXPECT_TRUE(ui.dialogos.empty());
-    EXPECT_FALSE(fs::FileExists(Staged("setup.exe")));
-    EXPECT_FALSE(SetupRan());
+    struct Caso {
+        const char* nome;
+        std::function<void()> prepara;
+        DWORD erro;
+    };
+    const std::vector<Caso> casos = {
+        {"missing", [&] { ASSERT_TRUE(fs::Remove(medium / "setup.exe")); }, ERROR_FILE_NOT_FOUND},
+        {"not a program", [&] { WriteFile(medium / "setup.exe", "isto nao e um programa"); }, ERROR_BAD_EXE_FORMAT},
+    };
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        c.prepara();
+        ScriptedUi one;
+        one.Responde(RespostaMensagem::Ok);
+        EXPECT_FALSE(InstalaADO(estado, dm, one));
+        ASSERT_EQ(one.dialogos.size(), 1u);
+        EXPECT_EQ(one.dialogos[0].texto, MensagemAdoNaoIniciado(c.erro));
+        EXPECT_EQ(one.dialogos[0].tipo, TipoMensagem::Erro);
+        EXPECT_TRUE(one.fechada);
+        EXPECT_FALSE(SetupRan());
+        EXPECT_EQ(fs::CurrentDir(), medium.Path());
+        fs::ChangeDir(medium.Path());
+    }
+    // The words: what was not installed, the program, the system's reason and its code.
+    const std::string texto = MensagemAdoNaoIniciado(ERROR_BAD_EXE_FORMAT);
+    EXPECT_EQ(texto.rfind("Componentes de acesso a dados n\xE3o foram instalados.\rO programa Setup.Exe n\xE3o p\xF4"
+                          "de ser executado: ", 0), 0u) << texto;
+    EXPECT_NE(texto.find("Setup.Exe", 60), std::string::npos) << "the system's text names the program: " << texto;
+    EXPECT_EQ(texto.find("%1"), std::string::npos) << texto;
+    EXPECT_EQ(texto.substr(texto.size() - 10), "(erro 193)") << texto;
 }
 
 TEST_F(InstalaAdo, AStagingFolderThatCannotBeCreatedEndsTheRunWhereItStands) {

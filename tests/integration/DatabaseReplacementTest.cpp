@@ -5,8 +5,12 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+
 #include "dbupgrade/CarryOver.h"
 #include "dbupgrade/DatabaseReplacement.h"
+#include "platform/FileOpSeam.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/integration/OtherProcess.h"
@@ -119,7 +123,12 @@ TEST_F(DatabaseReplacement, AnInstalledDatabaseInUseIsNeitherBackedUpNorReplaced
         {
             test::Holder outro(acao, instalado, Outro("resultado"));
             ASSERT_EQ(outro.result, "held") << acao;
+            const DWORD inicio = GetTickCount();
             EXPECT_EQ(SubstituiBanco(estado, kAgora), Resultado::BackupRecusado) << acao;
+            // Waited for as a file held for a moment would be, and no longer.
+            const DWORD levou = GetTickCount() - inicio;
+            EXPECT_GE(levou, 4900u) << acao;
+            EXPECT_LT(levou, 6500u) << acao;
         }
         NadaMudou();
     }
@@ -222,6 +231,119 @@ TEST_F(DatabaseReplacement, AnUpdateCarriesTheDataAndPutsItInPlace) {
     EXPECT_EQ(test::StoredValue(instalado, "PRAGMA journal_mode"), "text:delete")
         << "the database put in place keeps the ordinary journal";
     EXPECT_TRUE(Livre(instalado));
+}
+
+// Fails the final rename into "QEL.mdb", before it runs or after it did, as a network
+// share may report it.
+class RenomeioFinal : public fs::FileOpSeam {
+public:
+    explicit RenomeioFinal(std::string instalado) : instalado_(std::move(instalado)) {}
+    DWORD Before(const fs::FileOpCall& c) override { return Final(c) && antes ? ERROR_UNEXP_NET_ERR : 0; }
+    DWORD After(const fs::FileOpCall& c, DWORD erro) override {
+        if (!Final(c)) return erro;
+        if (depois) depois();
+        return ERROR_UNEXP_NET_ERR;
+    }
+    bool antes = false;
+    std::function<void()> depois;
+
+private:
+    bool Final(const fs::FileOpCall& c) const { return c.op == fs::FileOp::Move && c.target == instalado_; }
+    std::string instalado_;
+};
+
+TEST_F(DatabaseReplacement, AFinalRenameReportedAsFailedIsJudgedByWhatIsInPlaceAndInDoubtTheBackupStays) {
+    struct Caso {
+        const char* nome;
+        bool antes;                    // the rename never ran
+        std::function<void()> depois;  // what happened to "QEL.mdb" after it ran
+        Resultado esperado;
+        Nomes pasta;
+        const char* instaladoContem;  // "antigo", "novo" or something else
+    };
+    const std::string lixo = "outro programa escreveu aqui";
+    const std::vector<Caso> casos = {
+        {"it did not happen", true, nullptr, Resultado::NovoNaoColocado, {"QEL.exe", "QEL.mdb"}, "antigo"},
+        {"it happened, the answer was lost", false, nullptr, Resultado::Substituido, {"QEL.exe", "QEL.mdb", kBackup},
+         "novo"},
+        {"it happened and something else took the name", false, [&] { test::WriteFile(instalado, lixo); },
+         Resultado::Incerto, {"QEL.exe", "QEL.mdb", kBackup}, "lixo"},
+        {"nothing has the name", false, [&] { DeleteFileA(instalado.c_str()); }, Resultado::Incerto,
+         {"QEL.exe", kBackup}, nullptr},
+    };
+    const std::string antigoOriginal = antigo;
+    for (const Caso& c : casos) {
+        SCOPED_TRACE(c.nome);
+        test::WriteFile(instalado, antigoOriginal);
+        RenomeioFinal seam(instalado);
+        seam.antes = c.antes;
+        seam.depois = c.depois;
+        Resultado r;
+        {
+            fs::ScopedFileOpSeam sob(seam);
+            r = SubstituiBanco(estado, kAgora);
+        }
+        EXPECT_EQ(r, c.esperado);
+        EXPECT_EQ(Listing(estado.TargetDir), c.pasta);
+        if (c.esperado != Resultado::NovoNaoColocado) {
+            EXPECT_EQ(test::ReadFile(NaPasta(kBackup)), antigoOriginal) << "the old data is kept";
+        }
+        if (c.instaladoContem) {
+            const std::string agora = test::ReadFile(instalado);
+            EXPECT_EQ(agora, std::string(c.instaladoContem) == "antigo" ? antigoOriginal
+                             : std::string(c.instaladoContem) == "novo" ? novoConteudo
+                                                                        : lixo);
+        }
+        EXPECT_EQ(test::ReadFile(novo), novoConteudo);
+        DeleteFileA(NaPasta(kBackup).c_str());
+    }
+    EXPECT_NE(std::string(MensagemSubstituicao(Resultado::Incerto)).find("foi mantida"), std::string::npos);
+}
+
+// A scanner that opens each file the replacement wrote as soon as the replacement has
+// closed it (at its next operation), and keeps it for a moment without sharing its
+// deletion.
+class Scanner : public fs::FileOpSeam {
+public:
+    explicit Scanner(std::function<std::string()> resultado) : resultado_(std::move(resultado)) {}
+    DWORD Before(const fs::FileOpCall&) override {
+        if (!escrito_.empty()) {
+            holds.push_back(std::make_unique<test::Holder>("hold-reader", escrito_, resultado_(), 400));
+            vistos.push_back(fs::ExtractFileName(escrito_) + ": " + holds.back()->result);
+            escrito_.clear();
+        }
+        return 0;
+    }
+    DWORD After(const fs::FileOpCall& c, DWORD erro) override {
+        if (c.op == fs::FileOp::Flush && erro == 0) escrito_ = c.path;
+        return erro;
+    }
+    std::vector<std::unique_ptr<test::Holder>> holds;
+    std::vector<std::string> vistos;
+
+private:
+    std::function<std::string()> resultado_;
+    std::string escrito_;
+};
+
+TEST_F(DatabaseReplacement, AScannerHoldingEachNewFileForAMomentDoesNotStopTheReplacement) {
+    Scanner scanner([this] { return Outro("resultado"); });
+    Resultado r;
+    const DWORD inicio = GetTickCount();
+    {
+        fs::ScopedFileOpSeam sob(scanner);
+        r = SubstituiBanco(estado, kAgora);
+    }
+    const DWORD levou = GetTickCount() - inicio;
+    // Both renames met a held file: the backup's on its way to its dated name, the new
+    // database's on its way to "QEL.mdb".
+    EXPECT_EQ(scanner.vistos, (Nomes{std::string(kNovoProvisorio) + ": held", std::string(kBackupProvisorio) + ": held"}));
+    EXPECT_EQ(r, Resultado::Substituido);
+    EXPECT_GE(levou, 400u) << "the renames did not wait";
+    EXPECT_LT(levou, 4000u);
+    EXPECT_EQ(test::ReadFile(instalado), novoConteudo);
+    EXPECT_EQ(test::ReadFile(NaPasta(kBackup)), antigo);
+    EXPECT_EQ(Listing(estado.TargetDir), (Nomes{"QEL.exe", "QEL.mdb", kBackup}));
 }
 
 }  // namespace

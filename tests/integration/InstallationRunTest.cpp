@@ -14,6 +14,8 @@
 #include "tests/integration/OtherProcess.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/WineVolumes.h"
+#include "wizard/PageFlow.h"
 #include "wizard/udmInstaladorQel.h"
 
 namespace qel {
@@ -305,7 +307,7 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
 }
 
 TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInstalling) {
-    fs::Remove(medium + "\\QEL.md_");  // nothing to probe: the open fails
+    WriteFile(medium + "\\QEL.md_", "nenhum banco");  // the probe's open fails
     fs::Remove(medium + "\\disk.3");
     Executa(0, 1);
     EXPECT_EQ(ui.dialogos.back().texto, "Disco n\xBA 1 do ADO n\xE3o foi descompactado corretamente");
@@ -319,6 +321,177 @@ TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {
     EXPECT_FALSE(ui.fechada);
     EXPECT_TRUE(ui.animacaoLigada) << "the busy display stays";
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), "isto nao e um banco");
+}
+
+bool Marked(const std::string& file) {
+    return GetFileAttributesA((file + ":Zone.Identifier").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+TEST_F(Run, ARelativeFolderIsTheFullPathPageTwoShowedWhateverTheRunMakesCurrent) {
+    // Typed relative to the folder the wizard started in (the medium): "..\QEL" is the
+    // install folder next to it, ".." the folder above it, not the temporary folder the
+    // run makes current before it copies.
+    ASSERT_TRUE(fs::ChangeDir(medium));
+    ui.pasta = "..\\QEL";
+    VerificaPastaInstalacao(ui);
+    EXPECT_EQ(ui.pasta, target);
+    EXPECT_EQ(ui.eventos.back(), "pasta:" + target) << "the field shows the full path";
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(estado.TargetDir, target);
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
+
+    ASSERT_TRUE(fs::ChangeDir(medium));
+    ScriptedUi acima;
+    acima.pasta = "..";
+    acima.tipoInstalacao = 0;
+    VerificaPastaInstalacao(acima);
+    EXPECT_EQ(acima.pasta, root.Path());
+    acima.Responde(RespostaMensagem::Sim);
+    acima.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, acima);
+    EXPECT_EQ(acima.dialogos.back().texto, mensagens::kConcluida);
+    EXPECT_TRUE(fs::FileExists(root / "QEL.exe"));
+    EXPECT_FALSE(fs::FileExists(temp + "\\QEL.exe")) << "never into the temporary folder";
+}
+
+TEST_F(Run, NothingTheRunPlacesKeepsADownloadMark) {
+    for (const std::string& f : {target + "\\QEL.exe", target + "\\QEL.mdb", target + "\\zav2003.chm",
+                                 target + "\\zav2005.chm", system + "\\midas.dll", target + "\\outro.txt"})
+        WriteFile(f + ":Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    for (const char* f : {"QEL.exe", "QEL.mdb", "zav2003.chm", "zav2005.chm"}) EXPECT_FALSE(Marked(target + "\\" + f)) << f;
+    EXPECT_FALSE(Marked(system + "\\midas.dll"));
+    EXPECT_TRUE(Marked(target + "\\outro.txt")) << "a file the run did not place is left alone";
+
+    // An update: the replaced database and its backup carry none either.
+    test::RunStatements(target + "\\QEL.mdb", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.1.9'"});
+    WriteFile(target + "\\QEL.mdb:Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
+    ScriptedUi update;
+    update.pasta = target;
+    update.Responde(RespostaMensagem::Sim);
+    update.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, update);
+    EXPECT_EQ(update.dialogos.back().texto, mensagens::kConcluida);
+    EXPECT_FALSE(Marked(target + "\\QEL.mdb"));
+}
+
+TEST_F(Run, ACopyOfTheDatabaseThatWindowsKeptForTheUserStopsTheUpdateBeforeAnythingChanges) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+    WriteFile(target + "\\QEL.exe", "programa antigo");
+    const std::string antes = ReadFile(target + "\\QEL.mdb");
+    estado.VirtualStoreDir = root / "VirtualStore";
+    // Windows keeps it under the install folder's path without its drive.
+    const std::string copia = estado.VirtualStoreDir + target.substr(2) + "\\QEL.mdb";
+    ASSERT_TRUE(fs::ForceDirectories(fs::ExtractFilePath(copia)));
+    MakeQelDatabase(copia, "3.1.9", true);
+    EXPECT_EQ(CopiaVirtualDoBanco(estado), "");  // TargetDir is set by the run
+    estado.TargetDir = target;
+    EXPECT_EQ(CopiaVirtualDoBanco(estado), copia);
+
+    Executa(1, 1);
+    ASSERT_EQ(ui.dialogos.size(), 2u);
+    EXPECT_EQ(ui.dialogos[1].texto, MensagemCopiaVirtual(target + "\\QEL.mdb", copia));
+    EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Aviso);
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(ui.aguardeVisivel);
+    EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), antes);
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa antigo");
+    EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstQEL")) << "nothing staged";
+
+    // A copy kept for another folder, or for none, is no reason to stop.
+    ASSERT_TRUE(fs::Remove(copia));
+    WriteFile(estado.VirtualStoreDir + target.substr(2) + "\\QEL.mdb.bak", "outro");
+    ScriptedUi again;
+    again.pasta = target;
+    again.Responde(RespostaMensagem::Sim);
+    again.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, again);
+    EXPECT_EQ(again.dialogos.back().texto, mensagens::kConcluida);
+}
+
+TEST_F(Run, AnInstallFolderOnANetworkShareIsInstalledAndUpdated) {
+    test::TempFolder servidor("servidor");
+    test::WineShare share(servidor.Path());
+    if (!share.Made()) GTEST_SKIP() << share.Why();
+    const std::string unc = share.Path() + "\\Sistemas\\QEL";
+    ui.pasta = unc;
+    VerificaPastaInstalacao(ui);
+    EXPECT_EQ(ui.pasta, unc) << "a network path is full already";
+    Executa(0, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(ReadFile(servidor / "Sistemas\\QEL\\QEL.exe"), "programa novo");
+
+    test::RunStatements(unc + "\\QEL.mdb", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.1.9'"});
+    ScriptedUi update;
+    update.pasta = unc;
+    update.Responde(RespostaMensagem::Sim);
+    update.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, update);
+    EXPECT_EQ(update.dialogos.back().texto, mensagens::kConcluida);
+    EXPECT_EQ(test::StoredValue(unc + "\\QEL.mdb", "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA"), "text:3.2.0");
+}
+
+TEST_F(Run, AnUpdateWithoutRoomForTheBackupStopsWithHowMuchIsNeededAndWhere) {
+    test::SmallVolume volume(1024);
+    if (!volume.Made()) GTEST_SKIP() << volume.Why();
+    const std::string pasta = volume / "QEL";
+    ASSERT_TRUE(fs::MakeDir(pasta));
+    // An installed database with many rows, every one carried over.
+    std::vector<std::string> sql;
+    MakeQelDatabase(pasta + "\\QEL.mdb", "3.1.9", false);
+    for (int i = 0; i < 3000; ++i)
+        sql.push_back("INSERT INTO TB_OPERADORA VALUES (" + std::to_string(i) + ", '" + std::string(60, 'x') + "')");
+    test::RunStatements(pasta + "\\QEL.mdb", sql);
+    WriteFile(pasta + "\\QEL.exe", "programa antigo");
+    const std::string antes = ReadFile(pasta + "\\QEL.mdb");
+    const std::uint64_t instalado = antes.size(), medio = *fs::FileSize(medium + "\\QEL.md_");
+    auto encheAte = [&](std::uint64_t livre) {
+        fs::Remove(volume / "enchimento");
+        const std::uint64_t agora = *fs::FreeSpace(pasta);
+        ASSERT_GT(agora, livre + 8192);
+        WriteFile(volume / "enchimento", std::string(agora - livre, '\0'));
+    };
+    auto confereIntacto = [&] {
+        EXPECT_EQ(ReadFile(pasta + "\\QEL.mdb"), antes);
+        WIN32_FIND_DATAA d;
+        HANDLE h = FindFirstFileA((pasta + "\\QEL_*").c_str(), &d);
+        EXPECT_EQ(h, INVALID_HANDLE_VALUE) << "no backup, no temporary file: " << d.cFileName;
+        if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    };
+
+    // Not even room for a backup and the medium's database: nothing changes.
+    encheAte(instalado + medio - 4096);
+    ScriptedUi cheio;
+    cheio.pasta = pasta;
+    cheio.Responde(RespostaMensagem::Sim);
+    cheio.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, cheio);
+    ASSERT_EQ(cheio.dialogos.size(), 2u);
+    const std::string& texto = cheio.dialogos[1].texto;
+    EXPECT_EQ(texto.rfind(MensagemEspaco(instalado + medio, 0, pasta).substr(0, 80), 0), 0u) << texto;
+    EXPECT_NE(texto.find(TextoDeTamanho(instalado + medio, true) + " livres em " + pasta), std::string::npos) << texto;
+    EXPECT_EQ(cheio.dialogos[1].tipo, TipoMensagem::Erro);
+    EXPECT_FALSE(cheio.fechada);
+    EXPECT_FALSE(cheio.animacaoLigada);
+    EXPECT_EQ(ReadFile(pasta + "\\QEL.exe"), "programa antigo") << "not even the program replaced";
+    confereIntacto();
+
+    // Room for that, but not for the rows carried into the new database: measured again
+    // before the replacement, which then does not start.
+    encheAte(instalado + medio + 8192);
+    ScriptedUi apertado;
+    apertado.pasta = pasta;
+    apertado.Responde(RespostaMensagem::Sim);
+    apertado.Responde(RespostaMensagem::Ok);
+    ExecutaInstalacao(estado, dm, apertado);
+    ASSERT_EQ(apertado.dialogos.size(), 2u);
+    EXPECT_NE(apertado.dialogos[1].texto.find("Espa\xE7o em disco insuficiente"), std::string::npos);
+    EXPECT_FALSE(apertado.fechada);
+    EXPECT_EQ(ReadFile(pasta + "\\QEL.exe"), "programa novo") << "this time the check came after the carry-over";
+    confereIntacto();
+    fs::Remove(volume / "enchimento");
 }
 
 }  // namespace

@@ -8,20 +8,25 @@
 
 namespace qel::test {
 
-// Holds the file from another process until this object goes away. result is what the
-// helper reported: "held", or why it could not.
+// Holds the file from another process until this object goes away, or for holdMs when
+// given. result is what the helper reported: "held", or why it could not.
 class Holder {
 public:
-    Holder(const std::string& action, const std::string& database, const std::string& resultFile);
+    Holder(const std::string& action, const std::string& database, const std::string& resultFile,
+           unsigned holdMs = 0);
     ~Holder();
     Holder(const Holder&) = delete;
     Holder& operator=(const Holder&) = delete;
+
+    // Lets go of the file, waits for the helper to end and returns its last report.
+    std::string Release();
 
     std::string result;
 
 private:
     UniqueHandle ready_, release_;
     Launched process_;
+    std::string resultFile_;
 };
 
 // Another process trying to open the database once; what it got ("opened" or

@@ -4,8 +4,13 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Handles.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "wizard/PageFlow.h"
@@ -161,7 +166,10 @@ TEST_F(FolderCheck, ATrailingBackslashIsDroppedBeforeCreating) {
 }
 
 TEST_F(FolderCheck, TextsShorterThanThreeCharactersPassWithoutCreatingAnything) {
-    for (const char* t : {"C:", "X:", "Q"}) {
+    // Made full first: "C:" is the current folder of drive C, "X:" the root of X.
+    CurrentFolderGuard cwd;
+    ASSERT_TRUE(fs::ChangeDir(base.Path()));
+    for (const char* t : {"C:", "X:"}) {
         ScriptedUi one;
         one.pasta = t;
         VerificaPastaInstalacao(one);
@@ -169,6 +177,11 @@ TEST_F(FolderCheck, TextsShorterThanThreeCharactersPassWithoutCreatingAnything) 
         EXPECT_FALSE(one.fechada) << t;
         EXPECT_EQ(one.pagina, Pagina::Instala);
     }
+    WIN32_FIND_DATAA d;
+    FindHandle any(FindFirstFileA((base / "?*").c_str(), &d));
+    while (any && (std::string(d.cFileName) == "." || std::string(d.cFileName) == ".."))
+        if (!FindNextFileA(any.get(), &d)) any = FindHandle();
+    EXPECT_FALSE(any) << "created: " << d.cFileName;
 }
 
 std::string MissingDrive() {
@@ -200,10 +213,10 @@ TEST_F(FolderCheck, AFileInTheWayCannotBecomeAFolder) {
     EXPECT_TRUE(ui.fechada);
 }
 
-TEST_F(FolderCheck, AnEmptyTextOrAnUnrootedNameThrowsAndStaysOnPageThree) {
+TEST_F(FolderCheck, AnEmptyTextThrowsAndStaysOnPageThree) {
     CurrentFolderGuard cwd;
     ASSERT_TRUE(fs::ChangeDir(base.Path()));
-    for (const char* t : {"", "naoexiste\\QEL"}) {
+    for (const char* t : {""}) {
         ScriptedUi one;
         one.pasta = t;
         try {
@@ -215,8 +228,87 @@ TEST_F(FolderCheck, AnEmptyTextOrAnUnrootedNameThrowsAndStaysOnPageThree) {
         EXPECT_EQ(one.pagina, Pagina::Instala);
         EXPECT_TRUE(one.dialogos.empty());
         EXPECT_FALSE(one.fechada);
+        EXPECT_EQ(one.pasta, "") << "nothing to make full";
     }
-    EXPECT_FALSE(fs::DirectoryExists(base / "naoexiste"));
+}
+
+TEST_F(FolderCheck, ARelativeNameBecomesTheFullPathItMeansNowAndTheFieldShowsIt) {
+    CurrentFolderGuard cwd;
+    ASSERT_TRUE(fs::MakeDir(base / "midia"));
+    ASSERT_TRUE(fs::ChangeDir(base / "midia"));
+    struct Caso {
+        const char* digitado;
+        std::string cheio;
+    };
+    const Caso casos[] = {
+        {"..\\QEL", base / "QEL"},
+        {"Sistemas\\QEL", base / "midia\\Sistemas\\QEL"},
+        {"..", base.Path()},
+        {"C:..", base.Path()},
+    };
+    for (const Caso& c : casos) {
+        ScriptedUi one;
+        one.pasta = c.digitado;
+        VerificaPastaInstalacao(one);
+        EXPECT_EQ(one.pasta, c.cheio) << c.digitado;
+        EXPECT_EQ(one.eventos, (std::vector<std::string>{"pagina:2", "pasta:" + c.cheio})) << c.digitado;
+        EXPECT_TRUE(fs::DirectoryExists(c.cheio)) << c.digitado;
+    }
+    // A full path is left exactly as typed: nothing to show.
+    ScriptedUi cheio;
+    cheio.pasta = base / "QEL";
+    VerificaPastaInstalacao(cheio);
+    EXPECT_EQ(cheio.eventos, std::vector<std::string>{"pagina:2"});
+}
+
+// A drive M: that the user mapped to \\srv\dados and this elevated run does not see.
+fs::DriveQueries UnidadeMapeada() {
+    return {[](char l) { return l != 'M'; }, [] { return true; },
+            [](char l) -> std::optional<std::string> {
+                if (l == 'M') return std::string("\\\\srv\\dados");
+                return std::nullopt;
+            }};
+}
+
+TEST_F(FolderCheck, AFolderOnAMappedDriveTheInstallationCannotSeeNamesItsNetworkPath) {
+    ui.pasta = "M:\\Sistemas\\QEL";
+    ui.Responde(RespostaMensagem::Ok);
+    VerificaPastaInstalacao(ui, UnidadeMapeada());
+    ASSERT_EQ(ui.dialogos.size(), 1u);
+    EXPECT_EQ(ui.dialogos[0].texto,
+              "Unidade M: n\xE3o est\xE1 vis\xEDvel para a instala\xE7\xE3o, que \xE9 executada como "
+              "administrador.\rUtilize o caminho de rede: \\\\srv\\dados\\Sistemas\\QEL");
+    EXPECT_EQ(ui.dialogos[0].tipo, TipoMensagem::Erro);
+    EXPECT_FALSE(ui.fechada) << "the network path can be typed instead";
+    EXPECT_EQ(ui.pagina, Pagina::Diretorio);
+
+    // The share itself is unknown: the form of a network path is shown.
+    ScriptedUi semNome;
+    semNome.pasta = "M:\\QEL";
+    semNome.Responde(RespostaMensagem::Ok);
+    fs::DriveQueries q = UnidadeMapeada();
+    q.mappedShare = [](char) -> std::optional<std::string> { return std::string(); };
+    VerificaPastaInstalacao(semNome, q);
+    ASSERT_EQ(semNome.dialogos.size(), 1u);
+    EXPECT_NE(semNome.dialogos[0].texto.find("(\\\\servidor\\compartilhamento\\...)."), std::string::npos);
+}
+
+TEST_F(MediumCheck, AMediumOnAMappedDriveTheInstallationCannotSeeSaysSo) {
+    // Started as M:\\midia\\InstalaQEL.exe: nothing of the medium can be found.
+    estado.SourceDir = "M:\\midia\\";
+    ASSERT_TRUE(fs::Remove(medium / "QEL.md_"));
+    ui.Responde(RespostaMensagem::Ok);
+    VerificaMidia(estado, ui, UnidadeMapeada());
+    ASSERT_EQ(ui.dialogos.size(), 1u);
+    EXPECT_EQ(ui.dialogos[0].texto, MensagemUnidadeInvisivel({"M:", "\\\\srv\\dados\\midia\\"}));
+    EXPECT_TRUE(ui.fechada);
+
+    // A medium that is complete is never questioned, wherever it is.
+    WriteFile(medium / "QEL.md_", "db");
+    estado.SourceDir = medium.Path() + "\\";
+    ScriptedUi completo;
+    VerificaMidia(estado, completo, UnidadeMapeada());
+    EXPECT_TRUE(completo.dialogos.empty());
 }
 
 TEST(ConfirmaCancelamento, OnlyYesClosesTheWindow) {

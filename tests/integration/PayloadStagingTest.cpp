@@ -158,22 +158,26 @@ TEST_F(Preparacao, StagesOverAnEarlierAttemptAndLeavesOtherFilesAlone) {
     EXPECT_EQ(ReadFile(staging_ / "sub\\QEL.exe"), "fica tambem");
 }
 
-TEST_F(Preparacao, ACopyThatFailsKeepsTheEarlierOneAndTheNextRowsGoOn) {
+TEST_F(Preparacao, ACopyThatFailsNeverLeavesAnEarlierOneAsIfFreshAndTheNextRowsGoOn) {
     for (const auto& [staged, source] : kPreparado) WriteFile(staging_ / staged, "anterior");
+    ResultadoPreparo r;
     {
-        // The earlier copy of the database is in use, shared with nobody.
+        // The earlier copy of the database is in use, shared with nobody, for longer than
+        // staging waits.
         UniqueHandle inUse(CreateFileA((staging_ / "QEL.mdb").c_str(), GENERIC_READ, 0, nullptr,
                                        OPEN_EXISTING, 0, nullptr));
         ASSERT_TRUE(inUse);
         ASSERT_TRUE(DeleteFileA((medium_ / "QEL.ex_").c_str()));
 
-        PreparaArquivos(state_);
+        r = PreparaArquivos(state_);
     }
-    EXPECT_EQ(ReadFile(staging_ / "QEL.exe"), "anterior");  // missing on the medium
-    EXPECT_EQ(ReadFile(staging_ / "QEL.mdb"), "anterior");  // in use
+    EXPECT_FALSE(fs::FileExists(staging_ / "QEL.exe")) << "missing on the medium: the earlier copy is gone";
+    EXPECT_EQ(ReadFile(staging_ / "QEL.mdb"), "anterior");  // in use: it could not be removed
     EXPECT_EQ(ReadFile(staging_ / "midas.dll"), "biblioteca");
     EXPECT_EQ(ReadFile(staging_ / "zav2003.chm"), "ajuda 2003");
     EXPECT_EQ(ReadFile(staging_ / "zav2005.chm"), "ajuda 2005");
+    EXPECT_EQ(r.copiado, (std::array<bool, 5>{false, false, true, true, true}));
+    EXPECT_FALSE(r.BancoCopiado());
 }
 
 TEST_F(Preparacao, AStagingFolderThatIsMissingStagesNothingAndRaisesNothing) {

@@ -56,6 +56,12 @@ void ScriptedUi::ProcessaMensagens() {
     if (aoProcessar) aoProcessar();
 }
 
+void ScriptedUi::DefinePastaInstalacao(const std::string& p) {
+    NaoDepoisDeFechar("folder text");
+    pasta = p;
+    eventos.push_back("pasta:" + p);
+}
+
 void ScriptedUi::Fecha() {
     NaoDepoisDeFechar("close");
     fechada = true;

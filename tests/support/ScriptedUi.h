@@ -35,10 +35,11 @@ public:
     void Fecha() override;
     int TipoInstalacao() const override { return tipoInstalacao; }
     std::string PastaInstalacao() const override { return pasta; }
+    void DefinePastaInstalacao(const std::string& p) override;
 
     // Everything that happened, one entry per call, for order checks:
     // "dialogo:<texto>", "animacao:on|off", "pagina:0|1|2", "aguarde", "repinta",
-    // "processa", "fecha".
+    // "processa", "fecha", "pasta:<texto>".
     std::vector<std::string> eventos;
     std::vector<Dialogo> dialogos;
 

@@ -52,6 +52,12 @@ void WizardSession::SetFolder(const std::string& folder) {
     throw uidriver::DriverError("no folder field");
 }
 
+std::string WizardSession::Folder() const {
+    for (HWND h : uidriver::Descendants(window_))
+        if (uidriver::ClassName(h) == "TDirectoryEdit") return uidriver::Text(h);
+    throw uidriver::DriverError("no folder field");
+}
+
 void WizardSession::Press(const std::string& caption) { uidriver::PressButton(window_, caption); }
 
 HWND WizardSession::WaitDialog(const std::string& title, DWORD timeoutMs) const {

@@ -29,6 +29,8 @@ public:
     bool WaitPage(int page, DWORD timeoutMs = 5000) const;
     void ChooseType(int index);
     void SetFolder(const std::string& folder);
+    // The text of the install folder field.
+    std::string Folder() const;
     // Presses a button of the wizard's showing page.
     void Press(const std::string& caption);
     // Waits for a dialog with that title; returns it.

@@ -1,0 +1,86 @@
+#pragma once
+// One seam under every file operation of an installation run: the staging copies, the
+// attribute changes, the copies into place, the replacement's opens, copies, flushes and
+// renames, the removal of the download mark and the cleanup's deletions. Each attempt of
+// such an operation passes through here, so a test (or a harness that makes the N-th
+// operation fail) can watch the run's file work and make any single attempt fail as the
+// platform would, before it touches the disk or after it did.
+//
+// No seam is installed in the program: each operation then costs one pointer test.
+#include <windows.h>
+
+#include <string>
+
+namespace qel::fs {
+
+enum class FileOp {
+    Copy,         // a copy that replaces its target (path: the source, target: the copy)
+    Attributes,   // an attribute word written
+    Open,         // a file opened for reading
+    Create,       // a file created to be written (a flushed copy)
+    Flush,        // a written file flushed to the disk
+    Move,         // a rename (path: the old name, target: the new one)
+    Delete,       // a file deleted by name
+    RemoveMark,   // the download mark (Zone.Identifier stream) removed from a file
+    RemoveEntry,  // the cleanup removing a file or an emptied folder
+};
+
+struct FileOpCall {
+    FileOp op;
+    const std::string& path;
+    const std::string& target;  // empty unless the operation has two names
+};
+
+class FileOpSeam {
+public:
+    virtual ~FileOpSeam() = default;
+    // Before an attempt: 0 lets it run; an error code makes it fail with that code
+    // without touching anything.
+    virtual DWORD Before(const FileOpCall& call) = 0;
+    // After an attempt that ran, with its error (0 for success): what is returned is
+    // what the attempt reports.
+    virtual DWORD After(const FileOpCall& call, DWORD error) = 0;
+};
+
+// Puts a seam under the file operations for its lifetime (the one it replaced comes back
+// afterwards). Not for use by more than one thread at a time.
+class ScopedFileOpSeam {
+public:
+    explicit ScopedFileOpSeam(FileOpSeam& seam);
+    ~ScopedFileOpSeam();
+    ScopedFileOpSeam(const ScopedFileOpSeam&) = delete;
+    ScopedFileOpSeam& operator=(const ScopedFileOpSeam&) = delete;
+
+private:
+    FileOpSeam* previous_;
+};
+
+namespace detail {
+FileOpSeam* CurrentSeam();
+}
+
+// Runs one attempt of an operation through the seam. The attempt reports success as
+// true and failure through the thread's last error, as the platform's own calls do; so
+// does this.
+template <class Attempt>
+bool Attempted(FileOp op, const std::string& path, const std::string& target, Attempt attempt) {
+    FileOpSeam* seam = detail::CurrentSeam();
+    if (!seam) return attempt();
+    const FileOpCall call{op, path, target};
+    if (DWORD refused = seam->Before(call)) {
+        SetLastError(refused);
+        return false;
+    }
+    const bool ok = attempt();
+    const DWORD reported = seam->After(call, ok ? 0 : GetLastError());
+    SetLastError(reported);
+    return reported == 0;
+}
+
+template <class Attempt>
+bool Attempted(FileOp op, const std::string& path, Attempt attempt) {
+    static const std::string kNone;
+    return Attempted(op, path, kNone, attempt);
+}
+
+}  // namespace qel::fs
