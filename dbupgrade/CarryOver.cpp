@@ -46,7 +46,8 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     }
     bancos->novo.Connect();
 
-    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela);
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
+    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
 
     bancos->origem.Close();
     bancos->destino.Close();
@@ -55,7 +56,8 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     return true;
 }
 
-void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela) {
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
+                 const KeepAlive& aCadaLinha) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
     origem.Open();
@@ -63,6 +65,7 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
     origem.First();
     while (!origem.Eof()) {
+        if (aCadaLinha) aCadaLinha();
         if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
             origem.Next();
             continue;

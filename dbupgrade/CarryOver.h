@@ -6,6 +6,7 @@
 #include "dbupgrade/Database.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
+#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -35,7 +36,9 @@ bool MigraDados(const WizardState& estado, UiPort& ui);
 
 // Adds the rows of one table of the installed database (origem) to the same table of the
 // new one (destino): every column of the source, in its order, assigned by name through
-// its text form, one posted row at a time. Both queries are left closed.
-void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela);
+// its text form, one posted row at a time. Both queries are left closed. aCadaLinha is
+// called for every row of the source, carried or not.
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
+                 const KeepAlive& aCadaLinha = {});
 
 }  // namespace qel

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/WizardState.h"
+#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -30,13 +31,15 @@ inline constexpr const char* kBackupProvisorio = "QEL_backup.tmp";
 // TargetDir\<NomeBackup> with the clock read once. At every moment the install folder
 // holds the installed database as "QEL.mdb", or the new one as "QEL.mdb" and the
 // installed one as the backup, whatever happens to the machine; no file of its own is left
-// behind when it returns. The staged database is left where it is.
-ResultadoSubstituicao SubstituiBanco(const WizardState& estado);
+// behind when it returns. The staged database is left where it is. aCadaPorcao is called
+// as its copies go on.
+ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const KeepAlive& aCadaPorcao = {});
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora);
 // The same, calling aposEtapa after each step that changed the install folder (for tests
 // that look at the folder between the steps).
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
-                                     const std::function<void()>& aposEtapa);
+                                     const std::function<void()>& aposEtapa,
+                                     const KeepAlive& aCadaPorcao = {});
 
 // The error text for a failed replacement (two lines joined by a carriage return);
 // nullptr for Substituido.

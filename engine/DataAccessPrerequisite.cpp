@@ -32,16 +32,19 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
         return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!");
 
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
         const std::string copia = pastaAdo + "\\" + nome;
-        fs::CopyOver(nome, copia);
+        fs::CopyOver(nome, copia, vivo);
         fs::ClearReadOnly(copia);
     }
     fs::ChangeDir(pastaAdo);
 
     dm.ConfiguraConexao(estado.TempDir + "InstQEL" + "\\" + "qel.mdb");
     db::Connection& conexao = dm.adoInstalaQel();
-    if (!ProvaAbre(conexao)) {
+    const bool abre = ProvaAbre(conexao);
+    ui.MantemResponsiva();
+    if (!abre) {
         if (!fs::FileExists(estado.SourceDir + "disk.3")) {
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, "Disco nº 1 do ADO não foi descompactado corretamente");
@@ -51,7 +54,9 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
             return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente");
         }
         // How the setup ends is its own business; the open is not tried again.
-        ExecutaEAguarda("Setup.Exe", "/qnt", SW_HIDE);
+        // The window keeps answering while the setup runs, and so does every message the
+        // setup sends to it.
+        ExecutaEAguarda("Setup.Exe", "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); });
     }
     try {
         conexao.Disconnect();

@@ -43,9 +43,11 @@ bool PastaDeTrabalhoExiste(const std::string& pasta) {
 // The update's database step. Returns false when the run must end here with the window
 // left open (the failure has been reported).
 bool AtualizaBanco(const WizardState& estado, UiPort& ui) {
+    ui.MantemResponsiva();
     if (ComparaVersaoBanco(estado) == 1) {
         if (!MigraDados(estado, ui)) return false;
-        ResultadoSubstituicao r = SubstituiBanco(estado);
+        ui.MantemResponsiva();
+        ResultadoSubstituicao r = SubstituiBanco(estado, [&ui] { ui.MantemResponsiva(); });
         if (r != ResultadoSubstituicao::Substituido) {
             Erro(ui, MensagemSubstituicao(r));
             ui.MostraAnimacao(false);
@@ -82,7 +84,10 @@ void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     estado.StagingDir = estado.TempDir + "InstQEL";
     if (!PastaDeTrabalhoExiste(estado.StagingDir)) return ErroEFecha(ui, mensagens::kTemporarioNaoCriado);
 
-    PreparaArquivos(estado);
+    // Every long step below keeps the window answering (painting, the system's queries,
+    // the animation) through this call.
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
+    PreparaArquivos(estado, vivo);
     if (tipo == kInstalacaoNova && !InstalaADO(estado, dm, ui)) return;
 
     ui.Repinta();
@@ -90,20 +95,20 @@ void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     estado.StagingDir = estado.TempDir + "InstQEL";
     if (!fs::ChangeDir(estado.StagingDir)) return ErroEFecha(ui, mensagens::kPastaNaoEncontrada);
 
-    if (!fs::CopyOver("QEL.exe", estado.TargetDir + "\\" + "QEL.exe"))
+    if (!fs::CopyOver("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo))
         return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"));
     // The support library is never replaced once the system folder has one.
-    if (!fs::FileExists(estado.SystemDir + "\\midas.dll")) fs::CopyOver("midas.dll", estado.SystemDir + "\\midas.dll");
+    if (!fs::FileExists(estado.SystemDir + "\\midas.dll")) fs::CopyOver("midas.dll", estado.SystemDir + "\\midas.dll", vivo);
 
     if (tipo == kInstalacaoNova) {
-        if (!fs::CopyOver("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb"))
+        if (!fs::CopyOver("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"));
     } else if (!AtualizaBanco(estado, ui)) {
         return;
     }
 
     for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
-        if (!fs::CopyOver(ajuda, estado.TargetDir + "\\" + ajuda)) Erro(ui, MensagemArquivoNaoInstalado(ajuda));
+        if (!fs::CopyOver(ajuda, estado.TargetDir + "\\" + ajuda, vivo)) Erro(ui, MensagemArquivoNaoInstalado(ajuda));
 
     fs::ChangeDir(estado.TempDir);
     if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);

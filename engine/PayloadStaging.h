@@ -4,6 +4,7 @@
 #include <array>
 
 #include "core/WizardState.h"
+#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -25,7 +26,7 @@ inline constexpr std::array<ArquivoPreparado, 5> kArquivosPreparados{{
 // state.StagingDir, replacing an earlier copy, and clears the read-only bit of each copy.
 // Nothing is reported: a source that is missing or a copy that fails leaves that staged
 // path as it was, and the run finds out when it installs from the staging folder. The
-// current folder is left as it was.
-void PreparaArquivos(const WizardState& state);
+// current folder is left as it was. aCadaPorcao is called as the copies go on.
+void PreparaArquivos(const WizardState& state, const KeepAlive& aCadaPorcao = {});
 
 }  // namespace qel

@@ -29,8 +29,20 @@ bool ForceDirectories(const std::string& name) {
 bool MakeDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nullptr) != 0; }
 bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
 
-bool CopyOver(const std::string& from, const std::string& to) {
-    return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+namespace {
+
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
+                            HANDLE, LPVOID between) {
+    (*static_cast<const KeepAlive*>(between))();
+    return PROGRESS_CONTINUE;
+}
+
+}  // namespace
+
+bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between) {
+    // CopyFileEx without flags is CopyFile with fail-if-exists off.
+    if (!between) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    return CopyFileExA(from.c_str(), to.c_str(), CopyProgress, const_cast<KeepAlive*>(&between), nullptr, 0) != 0;
 }
 
 bool Rename(const std::string& from, const std::string& to) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/KeepAlive.h"
+
 namespace qel::fs {
 
 // A file exists when the name finds an entry that is not a folder.
@@ -20,7 +22,9 @@ bool MakeDir(const std::string& name);
 bool RemoveDir(const std::string& name);
 
 // CopyFileA with fail-if-exists off: contents and attributes, replacing the target.
-bool CopyOver(const std::string& from, const std::string& to);
+// between is called after each portion the platform copies (the platform's progress
+// routine), so that a large file on a slow medium does not hold up the caller's windows.
+bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between = {});
 // MoveFileA: fails when the new name exists.
 bool Rename(const std::string& from, const std::string& to);
 bool Remove(const std::string& name);

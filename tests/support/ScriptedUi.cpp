@@ -56,6 +56,11 @@ void ScriptedUi::ProcessaMensagens() {
     if (aoProcessar) aoProcessar();
 }
 
+void ScriptedUi::MantemResponsiva() {
+    ++manutencoes;
+    if (aoManter) aoManter();
+}
+
 void ScriptedUi::Fecha() {
     NaoDepoisDeFechar("close");
     fechada = true;
