@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "platform/Failure.h"
+#include "platform/Handles.h"
+#include "platform/MessageWait.h"
 
 namespace qel::fs {
 
@@ -31,18 +33,48 @@ bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) 
 
 namespace {
 
-DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE,
-                            HANDLE, LPVOID between) {
-    (*static_cast<const KeepAlive*>(between))();
-    return PROGRESS_CONTINUE;
+struct CopyJob {
+    std::string from, to;
+    bool ok = false;
+    DWORD error = 0;
+};
+
+DWORD WINAPI CopyOnItsOwn(void* param) {
+    auto* job = static_cast<CopyJob*>(param);
+    job->ok = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) != 0;
+    job->error = GetLastError();
+    return 0;
+}
+
+// A name made full against the current folder, as the platform would resolve it then.
+std::string Resolved(const std::string& name) {
+    DWORD n = GetFullPathNameA(name.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return name;
+    std::vector<char> buf(n + 1);
+    DWORD got = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+    return got == 0 || got >= buf.size() ? name : std::string(buf.data(), got);
 }
 
 }  // namespace
 
 bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between) {
-    // CopyFileEx without flags is CopyFile with fail-if-exists off.
     if (!between) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
-    return CopyFileExA(from.c_str(), to.c_str(), CopyProgress, const_cast<KeepAlive*>(&between), nullptr, 0) != 0;
+    // The platform's copy runs on a thread of its own while this one calls between, however
+    // long one portion takes (a slow medium, a scanner holding the file). Its names are
+    // taken as they resolve now, whatever between does to the current folder.
+    CopyJob job{Resolved(from), Resolved(to)};
+    between();
+    UniqueHandle copying(CreateThread(nullptr, 0, CopyOnItsOwn, &job, 0, nullptr));
+    if (!copying) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    try {
+        if (!WaitAnswering(copying.get(), QS_ALLINPUT, between, kBetweenMs))
+            WaitForSingleObject(copying.get(), INFINITE);
+    } catch (...) {
+        WaitForSingleObject(copying.get(), INFINITE);
+        throw;
+    }
+    SetLastError(job.error);
+    return job.ok;
 }
 
 bool Rename(const std::string& from, const std::string& to) {

@@ -22,9 +22,12 @@ bool MakeDir(const std::string& name);
 bool RemoveDir(const std::string& name);
 
 // CopyFileA with fail-if-exists off: contents and attributes, replacing the target.
-// between is called after each portion the platform copies (the platform's progress
-// routine), so that a large file on a slow medium does not hold up the caller's windows.
+// With between, the copy is made on a thread of its own while the calling thread answers
+// the messages other threads send it and calls between: once before the copy, then every
+// kBetweenMs and whenever messages arrive, so that a large file on a slow medium does not
+// hold up its windows.
 bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between = {});
+inline constexpr unsigned long kBetweenMs = 20;
 // MoveFileA: fails when the new name exists.
 bool Rename(const std::string& from, const std::string& to);
 bool Remove(const std::string& name);

@@ -2,11 +2,12 @@
 
 namespace qel {
 
-bool WaitAnswering(HANDLE object, DWORD wakeMask, const KeepAlive& onMessages) {
+bool WaitAnswering(HANDLE object, DWORD wakeMask, const KeepAlive& onMessages, DWORD intervalMs) {
     for (;;) {
-        switch (MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, wakeMask | QS_SENDMESSAGE)) {
+        switch (MsgWaitForMultipleObjects(1, &object, FALSE, intervalMs, wakeMask | QS_SENDMESSAGE)) {
         case WAIT_OBJECT_0:
             return true;
+        case WAIT_TIMEOUT:
         case WAIT_OBJECT_0 + 1: {
             // Peeking delivers what other threads sent; nothing is taken from the queue.
             MSG msg;

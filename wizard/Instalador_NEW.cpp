@@ -408,11 +408,15 @@ void TfrmInstala::Click(HWND button) {
 }
 
 void TfrmInstala::ExecutaManipulador(void (TfrmInstala::*handler)()) {
-    // A press that arrives while a handler runs (its run lets pending input through) is
-    // not acted on: one handler, and so one installation run, at a time.
+    ExecutaManipulador([this, handler] { (this->*handler)(); });
+}
+
+void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
+    // A press that arrives while a handler runs (its run lets pending messages through)
+    // is not acted on: one handler, and so one installation run, at a time.
     if (handlerDepth_ > 0) return;
     ++handlerDepth_;
-    RunHandler(hwnd_, [this, handler] { (this->*handler)(); });
+    RunHandler(hwnd_, handler);
     --handlerDepth_;
     if (closeRequested_ && hwnd_) DestroyWindow(hwnd_);
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -75,6 +76,7 @@ public:
     // Runs a handler as a button does: through the failure box's wrapper, with a close
     // requested meanwhile carried out once it returns.
     void ExecutaManipulador(void (TfrmInstala::*handler)());
+    void ExecutaManipulador(const std::function<void()>& handler);
     // Closes the window now, or when the running handler returns.
     void PedeFechamento();
     bool FechamentoPedido() const { return closeRequested_; }
