@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +22,7 @@
 #include "resources/resource.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Windows.h"
+#include "tools/uidriver/UiDriver.h"
 #include "wizard/ApplicationTitle.h"
 #include "wizard/ControlClasses.h"
 #include "wizard/CopyAnimation.h"
@@ -49,24 +51,9 @@ std::string_view OwnClip() {
 }
 
 // A hash of what the screen shows in a rectangle.
-std::uint32_t ScreenPicture(const RECT& r) {
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO bi{};
-    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    void* bits = nullptr;
-    HBITMAP picture = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(memory, picture);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    GdiFlush();
-    std::uint32_t hash = 2166136261u;
-    for (int i = 0; i < w * h * 4; ++i) hash = (hash ^ static_cast<const unsigned char*>(bits)[i]) * 16777619u;
-    SelectObject(memory, old);
-    DeleteObject(picture);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return hash;
+std::size_t ScreenPicture(const RECT& r) {
+    const std::vector<char> pixels = uidriver::ScreenPixels(r);
+    return std::hash<std::string_view>{}(std::string_view(pixels.data(), pixels.size()));
 }
 
 class Animation : public test::ShownWizard {
@@ -189,7 +176,7 @@ TEST_F(Animation, KeepsMovingOnScreenWhileTheWindowsThreadIsBlocked) {
               GetWindowThreadProcessId(control, nullptr));
     RECT onScreen;
     GetWindowRect(control, &onScreen);
-    std::set<std::uint32_t> pictures;
+    std::set<std::size_t> pictures;
     std::thread watcher([&] {
         for (int i = 0; i < 16; ++i, Sleep(100)) pictures.insert(ScreenPicture(onScreen));
     });
