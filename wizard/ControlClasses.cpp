@@ -1,6 +1,5 @@
 #include "wizard/ControlClasses.h"
 
-#include <commctrl.h>
 
 #include "platform/Failure.h"
 #include "wizard/Banner.h"

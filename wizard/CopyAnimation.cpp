@@ -48,19 +48,6 @@ bool ReadAviFrames(const void* data, std::size_t size, AviFrames& frames) {
     return false;
 }
 
-std::vector<CopyAnimation::Clip> CopyAnimation::WizardClips(HMODULE program) {
-    return {{GetModuleHandleA("shell32.dll"), kShellCopyClip, kLayoutStopFrame}, {program, IDR_COPY_CLIP, 1}};
-}
-
-CopyAnimation::CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips)
-    : host_(parent, box, id), clips_(std::move(clips)) {}
-
-void CopyAnimation::Show(bool on) {
-    if (on && !running_) Start();
-    if (!on && running_) Stop();
-    ShowWindow(Window(), on ? SW_SHOWNA : SW_HIDE);
-}
-
 namespace {
 
 // The header of the animation resource id of module; false when there is none or it is
@@ -73,6 +60,19 @@ bool ClipHeader(HMODULE module, int id, AviFrames& frames) {
 }
 
 }  // namespace
+
+std::vector<CopyAnimation::Clip> CopyAnimation::WizardClips(HMODULE program) {
+    return {{GetModuleHandleA("shell32.dll"), kShellCopyClip, kLayoutStopFrame}, {program, IDR_COPY_CLIP, 1}};
+}
+
+CopyAnimation::CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips)
+    : host_(parent, box, id), clips_(std::move(clips)) {}
+
+void CopyAnimation::Show(bool on) {
+    if (on && !running_) Start();
+    if (!on && running_) Stop();
+    ShowWindow(Window(), on ? SW_SHOWNA : SW_HIDE);
+}
 
 void CopyAnimation::OpenClip() {
     if (Open()) return;
