@@ -77,7 +77,8 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
     if (!atual) return ResultadoSubstituicao::BackupRecusado;
     {
         ArquivoProprio copia(backupProvisorio);
-        if (!fs::CopyFlushed(atual.get(), backupProvisorio, aCadaPorcao) || !fs::MoveWriteThrough(backupProvisorio, backup, false))
+        if (!fs::CopyFlushed(atual.get(), backupProvisorio, aCadaPorcao) ||
+            !fs::MoveWriteThrough(backupProvisorio, backup, false))
             return ResultadoSubstituicao::BackupRecusado;
         copia.Mantem();
     }
