@@ -30,6 +30,12 @@ public:
     virtual void Repinta() = 0;
     // Handles all pending window messages once, then returns.
     virtual void ProcessaMensagens() = 0;
+    // Keeps the window answering during a long step: handles the pending window messages
+    // when the last pass is older than a few tens of milliseconds, and otherwise returns
+    // at once after a clock read, so that it can be called for every row of a carry-over.
+    // Painting, the system's queries and the copy animation go on; the user's input does
+    // not start anything while a step of the run is under way.
+    virtual void MantemResponsiva() = 0;
     // Closes the wizard window, which ends the program. The caller returns at once.
     virtual void Fecha() = 0;
 

@@ -48,7 +48,8 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     }
     bancos->novo.Connect();
 
-    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela);
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
+    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
 
     bancos->origem.Close();
     bancos->destino.Close();
@@ -57,7 +58,8 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     return true;
 }
 
-void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela) {
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
+                 const KeepAlive& aCadaLinha) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
     origem.Open();
@@ -67,6 +69,7 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     origem.First();
     while (!origem.Eof()) {
         ++linha;
+        if (aCadaLinha) aCadaLinha();
         if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
             origem.Next();
             continue;

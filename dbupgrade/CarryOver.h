@@ -6,6 +6,7 @@
 #include "dbupgrade/Database.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
+#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -37,7 +38,9 @@ bool MigraDados(const WizardState& estado, UiPort& ui);
 // new one (destino): every column of the source, in its order, assigned by name through
 // its exact value, one posted row at a time. Both queries are left closed. A value that
 // cannot be carried without change stops it with a message naming the table, the column
-// and the row (counted from 1 in the source's order).
-void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela);
+// and the row (counted from 1 in the source's order). aCadaLinha is called for every row
+// of the source, carried or not.
+void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
+                 const KeepAlive& aCadaLinha = {});
 
 }  // namespace qel

@@ -53,10 +53,10 @@ std::string NomeBackup(const std::string& arquivo, const SYSTEMTIME& momento) {
     return arquivo.substr(0, arquivo.find('.')) + "_" + carimbo + ".md_";
 }
 
-ResultadoSubstituicao SubstituiBanco(const WizardState& estado) {
+ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const KeepAlive& aCadaPorcao) {
     SYSTEMTIME agora;
     GetLocalTime(&agora);
-    return SubstituiBanco(estado, agora);
+    return SubstituiBanco(estado, agora, [] {}, aCadaPorcao);
 }
 
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora) {
@@ -64,7 +64,7 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
 }
 
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
-                                     const std::function<void()>& aposEtapa) {
+                                     const std::function<void()>& aposEtapa, const KeepAlive& aCadaPorcao) {
     const std::string pasta = estado.TargetDir + "\\";
     const std::string instalado = pasta + "QEL.mdb";
     const std::string backup = pasta + NomeBackup("QEL.mdb", agora);
@@ -75,7 +75,7 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
     ArquivoProprio novo(novoProvisorio);
     {
         UniqueHandle preparado = AbreParaLeitura(estado.StagingDir + "\\" + "QEL.mdb");
-        if (!preparado || !fs::CopyFlushed(preparado.get(), novoProvisorio))
+        if (!preparado || !fs::CopyFlushed(preparado.get(), novoProvisorio, aCadaPorcao))
             return ResultadoSubstituicao::NovoNaoColocado;
     }
     aposEtapa();
@@ -87,7 +87,8 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
     if (!atual) return ResultadoSubstituicao::BackupRecusado;
     {
         ArquivoProprio copia(backupProvisorio);
-        if (!fs::CopyFlushed(atual.get(), backupProvisorio) || !fs::MoveWriteThrough(backupProvisorio, backup, false))
+        if (!fs::CopyFlushed(atual.get(), backupProvisorio, aCadaPorcao) ||
+            !fs::MoveWriteThrough(backupProvisorio, backup, false))
             return ResultadoSubstituicao::BackupRecusado;
         copia.Mantem();
     }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/WizardState.h"
+#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -35,13 +36,15 @@ inline constexpr const char* kBackupProvisorio = "QEL_backup.tmp";
 // behind when it returns, unless the final rename reported failure and neither database
 // can be recognised under "QEL.mdb" afterwards (Incerto): then everything stays. A rename
 // that reported failure but did happen counts as done. The staged database is left where
-// it is. Neither the new database nor the backup keeps a download mark.
-ResultadoSubstituicao SubstituiBanco(const WizardState& estado);
+// it is. Neither the new database nor the backup keeps a download mark. aCadaPorcao is
+// called as its copies go on.
+ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const KeepAlive& aCadaPorcao = {});
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora);
 // The same, calling aposEtapa after each step that changed the install folder (for tests
 // that look at the folder between the steps).
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
-                                     const std::function<void()>& aposEtapa);
+                                     const std::function<void()>& aposEtapa,
+                                     const KeepAlive& aCadaPorcao = {});
 
 // The error text for a failed replacement (two lines joined by a carriage return);
 // nullptr for Substituido.

@@ -38,16 +38,19 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
         return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!");
 
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
         const std::string copia = pastaAdo + "\\" + nome;
-        fs::CopyOver(nome, copia);
+        fs::CopyOver(nome, copia, vivo);
         fs::ClearReadOnly(copia);
     }
     fs::ChangeDir(pastaAdo);
 
     dm.ConfiguraConexao(estado.TempDir + "InstQEL" + "\\" + "qel.mdb");
     db::Connection& conexao = dm.adoInstalaQel();
-    if (!ProvaAbre(conexao)) {
+    const bool abre = ProvaAbre(conexao);
+    ui.MantemResponsiva();
+    if (!abre) {
         if (!fs::FileExists(estado.SourceDir + "disk.3")) {
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, "Disco nº 1 do ADO não foi descompactado corretamente");
@@ -57,8 +60,10 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
             return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente");
         }
         // How the setup ends is its own business; the open is not tried again. One that
-        // could not even start leaves a machine that cannot open the database.
-        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE)) {
+        // could not even start leaves a machine that cannot open the database. The window
+        // keeps answering while the setup runs, and so does every message the setup sends
+        // to it.
+        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
             const DWORD erro = GetLastError();
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro));

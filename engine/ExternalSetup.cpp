@@ -21,11 +21,11 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela) {
 }
 
 bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela) {
+                     WORD mostraJanela, const KeepAlive& aoReceberMensagens) {
     std::optional<proc::StartedProcess> programaIniciado = proc::Start(
         LinhaDeComando(programa, parametros), InformacaoDeInicio(mostraJanela), kCriacaoDoProcesso);
     if (!programaIniciado) return false;
-    programaIniciado->WaitUntilEnded();
+    programaIniciado->WaitUntilEnded(aoReceberMensagens);
     programaIniciado->Close();
     return true;
 }

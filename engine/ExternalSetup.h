@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/KeepAlive.h"
+
 namespace qel {
 
 // A new console for the program, at normal priority.
@@ -19,12 +21,15 @@ std::string LinhaDeComando(const std::string& programa, const std::string& param
 STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
 
 // Starts the program with the given show-window value (0 hides its window), in this
-// process's current folder and with its environment, and blocks without a time limit
-// until it has ended; no window messages are handled meanwhile. A program named without
-// a folder is found by the platform's search order for command lines (the installer's
-// own folder first, then the current folder). Yes when the program was started, no when
-// it could not be (the thread's last error then says why); how it ended is not looked at.
+// process's current folder and with its environment, and waits without a time limit
+// until it has ended. A program named without a folder is found by the platform's search
+// order for command lines (the installer's own folder first, then the current folder).
+// Yes when the program was started, no when it could not be (the thread's last error then
+// says why); how it ended is not looked at. With aoReceberMensagens the wait answers the
+// messages other threads and programs send to this thread (a setup that broadcasts a
+// setting change waits for every window) and calls aoReceberMensagens whenever messages
+// arrive; without, it handles none.
 bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela);
+                     WORD mostraJanela, const KeepAlive& aoReceberMensagens = {});
 
 }  // namespace qel

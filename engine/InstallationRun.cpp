@@ -82,8 +82,8 @@ bool PastaDeTrabalhoExiste(const std::string& pasta) {
 
 // A copy into the install folder or the system folder, without the download mark the
 // medium's file may carry.
-bool Coloca(const std::string& origem, const std::string& destino) {
-    if (!fs::CopyOver(origem, destino)) return false;
+bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo) {
+    if (!fs::CopyOver(origem, destino, vivo)) return false;
     fs::RemoveZoneMark(destino);
     return true;
 }
@@ -91,11 +91,13 @@ bool Coloca(const std::string& origem, const std::string& destino) {
 // The update's database step. Returns false when the run must end here with the window
 // left open (the failure has been reported).
 bool AtualizaBanco(const WizardState& estado, UiPort& ui) {
+    ui.MantemResponsiva();
     if (ComparaVersaoBanco(estado) == 1) {
         if (!MigraDados(estado, ui)) return false;
         // Measured again with the rows carried into the new database.
         if (!HaEspacoParaSubstituir(estado, ui)) return false;
-        ResultadoSubstituicao r = SubstituiBanco(estado);
+        ui.MantemResponsiva();
+        ResultadoSubstituicao r = SubstituiBanco(estado, [&ui] { ui.MantemResponsiva(); });
         if (r != ResultadoSubstituicao::Substituido) {
             Erro(ui, MensagemSubstituicao(r));
             ui.MostraAnimacao(false);
@@ -176,8 +178,11 @@ void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     estado.StagingDir = estado.TempDir + "InstQEL";
     if (!PastaDeTrabalhoExiste(estado.StagingDir)) return ErroEFecha(ui, mensagens::kTemporarioNaoCriado);
 
+    // Every long step below keeps the window answering (painting, the system's queries,
+    // the animation) through this call.
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     // Never an earlier attempt's database, into which rows may already have been carried.
-    if (!PreparaArquivos(estado).BancoCopiado()) {
+    if (!PreparaArquivos(estado, vivo).BancoCopiado()) {
         Erro(ui, MensagemBancoNaoPreparado(estado.StagingDir));
         ui.MostraAnimacao(false);
         return;
@@ -192,20 +197,20 @@ void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     // Checked before the first file in the install folder changes.
     if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui)) return;
 
-    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe"))
+    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo))
         return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"));
     // The support library is never replaced once the system folder has one.
-    if (!fs::FileExists(estado.SystemDir + "\\midas.dll")) Coloca("midas.dll", estado.SystemDir + "\\midas.dll");
+    if (!fs::FileExists(estado.SystemDir + "\\midas.dll")) Coloca("midas.dll", estado.SystemDir + "\\midas.dll", vivo);
 
     if (tipo == kInstalacaoNova) {
-        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb"))
+        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"));
     } else if (!AtualizaBanco(estado, ui)) {
         return;
     }
 
     for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
-        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda)) Erro(ui, MensagemArquivoNaoInstalado(ajuda));
+        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, vivo)) Erro(ui, MensagemArquivoNaoInstalado(ajuda));
 
     fs::ChangeDir(estado.TempDir);
     if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);

@@ -12,14 +12,16 @@ namespace qel::fs {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-constexpr DWORD kChunk = 1 << 20;
+// Portions small enough to be written in a few tens of milliseconds on a slow disk, so
+// that the caller keeps its window answering between two of them.
+constexpr DWORD kChunk = 256 << 10;
 
 bool Rewind(HANDLE file) {
     LARGE_INTEGER start{};
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
 }
 
-bool CopyContents(HANDLE source, HANDLE target) {
+bool CopyContents(HANDLE source, HANDLE target, const KeepAlive& between) {
     if (!Rewind(source)) return false;
     std::vector<char> buffer(kChunk);
     for (;;) {
@@ -28,6 +30,7 @@ bool CopyContents(HANDLE source, HANDLE target) {
         if (got == 0) return true;
         DWORD written = 0;
         if (!WriteFile(target, buffer.data(), got, &written, nullptr) || written != got) return false;
+        if (between) between();
     }
 }
 
@@ -64,9 +67,11 @@ UniqueHandle OpenForReading(const std::string& name, DWORD share) {
     return file;
 }
 
-bool CopyFlushed(HANDLE source, const std::string& target) {
+bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& between) {
     UniqueHandle copy;
-    const bool created = Retrying(target, [&] {
+    RetryBudget budget;
+    if (between) budget.WhileWaiting(between);
+    const bool created = Retrying(budget, target, [&] {
         return Attempted(FileOp::Create, target, [&] {
             copy.reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -75,7 +80,7 @@ bool CopyFlushed(HANDLE source, const std::string& target) {
     });
     if (!created) return false;
     FILETIME written;
-    bool ok = CopyContents(source, copy.get()) && GetFileTime(source, nullptr, nullptr, &written) &&
+    bool ok = CopyContents(source, copy.get(), between) && GetFileTime(source, nullptr, nullptr, &written) &&
               SetFileTime(copy.get(), nullptr, nullptr, &written) &&
               Attempted(FileOp::Flush, target, [&] { return FlushFileBuffers(copy.get()) != 0; });
     // A close that fails may have lost data the flush did not cover.

@@ -2,10 +2,13 @@
 
 #include <vector>
 
+#include "platform/MessageWait.h"
+
 namespace qel::proc {
 
-bool StartedProcess::WaitUntilEnded() const {
-    return WaitForSingleObject(process_.get(), INFINITE) == WAIT_OBJECT_0;
+bool StartedProcess::WaitUntilEnded(const KeepAlive& onMessages) const {
+    if (!onMessages) return WaitForSingleObject(process_.get(), INFINITE) == WAIT_OBJECT_0;
+    return WaitAnswering(process_.get(), QS_ALLINPUT, onMessages);
 }
 
 void StartedProcess::Close() {

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Handles.h"
+#include "platform/KeepAlive.h"
 
 namespace qel::proc {
 
@@ -18,8 +19,12 @@ public:
     StartedProcess& operator=(StartedProcess&&) = default;
 
     // Blocks until the program has ended, without a time limit. No when the wait itself
-    // failed.
-    bool WaitUntilEnded() const;
+    // failed. With onMessages, the wait wakes whenever this thread is sent a message or
+    // has new ones in its queue: sent messages (a broadcast from the program, the
+    // system's queries) are answered at once, then onMessages handles the queue. A
+    // program that sends a message to our windows and waits for the answer thus cannot
+    // deadlock with us.
+    bool WaitUntilEnded(const KeepAlive& onMessages = {}) const;
     // Closes the process handle, then the thread handle.
     void Close();
 

@@ -12,3 +12,7 @@
 #define IDB_GLYPH_CROSS 114
 // The open-folder picture of the install folder field's browse button.
 #define IDB_FOLDER 115
+
+// The copy clip of page 3 (resource type "AVI"): 31 frames of 272 x 60, RLE8, looping;
+// made at build time from resources/clip.
+#define IDR_COPY_CLIP 121

@@ -1,6 +1,5 @@
 #include "wizard/ControlClasses.h"
 
-#include <commctrl.h>
 
 #include "platform/Failure.h"
 #include "wizard/Banner.h"
@@ -13,7 +12,6 @@ constexpr const char* kHostProperty = "QelControlHost";
 
 WNDPROC g_buttonProc = nullptr;
 WNDPROC g_staticProc = nullptr;
-WNDPROC g_animateProc = nullptr;
 
 ControlHost* HostOf(HWND hwnd) {
     HWND root = GetAncestor(hwnd, GA_ROOT);
@@ -71,11 +69,9 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return CallWindowProcA(g_staticProc, hwnd, msg, wp, lp);
 }
 
-LRESULT CALLBACK AnimateProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return CallWindowProcA(g_animateProc, hwnd, msg, wp, lp);
-}
+}  // namespace
 
-void RegisterOwn(HINSTANCE instance, const char* name, WNDPROC proc) {
+void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC proc) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, name, &wc)) return;
@@ -88,6 +84,8 @@ void RegisterOwn(HINSTANCE instance, const char* name, WNDPROC proc) {
     wc.lpszClassName = name;
     if (!RegisterClassExA(&wc)) throw Failure(std::string("Cannot register the window class ") + name);
 }
+
+namespace {
 
 // A class that is the platform's control base under another name, with proc in front.
 void RegisterSuper(HINSTANCE instance, const char* base, const char* name, WNDPROC proc,
@@ -119,14 +117,13 @@ bool IsOfClass(HWND hwnd, const char* className) {
 }
 
 void RegisterControlClasses(HINSTANCE instance) {
-    RegisterOwn(instance, kPageControlClass, ContainerProc);
-    RegisterOwn(instance, kTabSheetClass, ContainerProc);
+    RegisterWindowClass(instance, kPageControlClass, ContainerProc);
+    RegisterWindowClass(instance, kTabSheetClass, ContainerProc);
     RegisterPictureBoxClass(instance, kImageClass);
     RegisterSuper(instance, "Static", kLabelClass, LabelProc, g_staticProc);
     RegisterSuper(instance, "Button", kBitBtnClass, BitBtnProc, g_buttonProc);
     RegisterSuper(instance, "Button", kRadioGroupClass, BoxProc, g_buttonProc);
     RegisterSuper(instance, "Button", kGroupBoxClass, BoxProc, g_buttonProc);
-    RegisterSuper(instance, ANIMATE_CLASSA, kAnimateClass, AnimateProc, g_animateProc);
     DirectoryEdit::RegisterClasses(instance);
 }
 

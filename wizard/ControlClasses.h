@@ -1,9 +1,9 @@
 #pragma once
 // The window classes of the wizard's controls, named after their kinds (TPageControl,
 // TTabSheet, TLabel, TImage, TBitBtn, TRadioGroup, TGroupBox, TDirectoryEdit, TAnimate).
-// Those that are the platform's own controls (label, button, boxes, edit, animation) are
-// registered as superclasses of them, so they behave, and read out to screen readers, as
-// the platform's controls do.
+// Those that are the platform's own controls (label, button, boxes, edit) are registered
+// as superclasses of them, so they behave, and read out to screen readers, as the
+// platform's controls do. TAnimate holds the platform's animation control (AnimationHost).
 //
 // Containers hand the notifications of their controls (commands, owner drawing, colours)
 // to the ControlHost attached to their top-level window.
@@ -35,6 +35,8 @@ void DetachHost(HWND topLevel);
 
 // Registers every control class (once per process).
 void RegisterControlClasses(HINSTANCE instance);
+// Registers a class of the program's own in the window's colour, unless it exists.
+void RegisterWindowClass(HINSTANCE instance, const char* name, WNDPROC proc);
 
 // True when the window is of the named class.
 bool IsOfClass(HWND hwnd, const char* className);

@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "platform/Failure.h"
+#include "resources/resource.h"
 
 namespace qel {
 namespace {
@@ -46,34 +48,53 @@ bool ReadAviFrames(const void* data, std::size_t size, AviFrames& frames) {
     return false;
 }
 
-CopyAnimation::CopyAnimation(HWND control, HMODULE clipModule, int clipId)
-    : control_(control), clipModule_(clipModule), clipId_(clipId) {}
+namespace {
+
+// The header of the animation resource id of module; false when there is none or it is
+// no clip.
+bool ClipHeader(HMODULE module, int id, AviFrames& frames) {
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(id), "AVI") : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    return data && ReadAviFrames(data, SizeofResource(module, found), frames);
+}
+
+}  // namespace
+
+std::vector<CopyAnimation::Clip> CopyAnimation::WizardClips(HMODULE program) {
+    return {{GetModuleHandleA("shell32.dll"), kShellCopyClip, kLayoutStopFrame}, {program, IDR_COPY_CLIP, 1}};
+}
+
+CopyAnimation::CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips)
+    : host_(parent, box, id), clips_(std::move(clips)) {}
 
 void CopyAnimation::Show(bool on) {
     if (on && !running_) Start();
     if (!on && running_) Stop();
-    ShowWindow(control_, on ? SW_SHOWNA : SW_HIDE);
+    ShowWindow(Window(), on ? SW_SHOWNA : SW_HIDE);
 }
 
 void CopyAnimation::OpenClip() {
-    if (open_) return;
-    AviFrames frames;
-    HRSRC found = clipModule_ ? FindResourceA(clipModule_, MAKEINTRESOURCEA(clipId_), "AVI") : nullptr;
-    HGLOBAL loaded = found ? LoadResource(clipModule_, found) : nullptr;
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (!data || !ReadAviFrames(data, SizeofResource(clipModule_, found), frames) ||
-        !SendMessageA(control_, ACM_OPENA, reinterpret_cast<WPARAM>(clipModule_),
-                      reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clipId_))))
-        throw Failure("Cannot open AVI");
-    open_ = true;
-    clipFrames_ = frames.count;
-    // The control takes the size of the clip's frames.
-    SetWindowPos(control_, nullptr, 0, 0, frames.width, frames.height,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (Open()) return;
+    for (std::size_t i = 0; i < clips_.size(); ++i) {
+        const Clip& clip = clips_[i];
+        AviFrames frames;
+        if (!ClipHeader(clip.module, clip.id, frames) || frames.count < clip.minFrames) continue;
+        if (!SendMessageA(Player(), ACM_OPENA, reinterpret_cast<WPARAM>(clip.module),
+                          reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(clip.id))))
+            continue;
+        clipInUse_ = static_cast<int>(i);
+        clipFrames_ = frames.count;
+        // The control takes the size of the clip's frames.
+        SetWindowPos(Window(), nullptr, 0, 0, frames.width, frames.height,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return;
+    }
+    throw Failure("Cannot open AVI");
 }
 
 void CopyAnimation::Start() {
-    const bool first = !open_;
+    const bool first = !Open();
     OpenClip();
     // The first start plays up to the layout's stop frame, later ones up to the clip's
     // own last frame. A clip shorter than the layout's stop frame is played whole instead
@@ -83,14 +104,14 @@ void CopyAnimation::Start() {
     playedFrom_ = 1;
     playedTo_ = last;
     // Frames count from 0 for the control; -1 repeats without end.
-    SendMessageA(control_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, last - 1));
+    SendMessageA(Player(), ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, last - 1));
     running_ = true;
 }
 
 void CopyAnimation::Stop() {
-    SendMessageA(control_, ACM_STOP, 0, 0);
+    SendMessageA(Player(), ACM_STOP, 0, 0);
     // Back to the first frame.
-    SendMessageA(control_, ACM_PLAY, 1, MAKELPARAM(0, 0));
+    SendMessageA(Player(), ACM_PLAY, 1, MAKELPARAM(0, 0));
     running_ = false;
 }
 

@@ -1,11 +1,14 @@
 #pragma once
-// The copy animation of page 3 (anmIntala): the shell's copy-files clip played by the
-// common animation control, which runs it on a thread of its own so that it keeps
-// moving while the installation run keeps the window's thread busy.
+// The copy animation of page 3 (anmIntala): a copy clip played by the platform's animation
+// control, which lives on a thread of its own (AnimationHost) so that it keeps moving
+// while the installation run keeps the window's thread busy.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
+
+#include "wizard/AnimationHost.h"
 
 namespace qel {
 
@@ -26,17 +29,34 @@ public:
     // The shell's copy-files clip: animation resource 160 of shell32.
     static constexpr int kShellCopyClip = 160;
 
-    // control: the hidden, stopped animation control. The clip is the animation resource
-    // clipId of clipModule.
-    CopyAnimation(HWND control, HMODULE clipModule, int clipId);
+    // A clip to try: the animation resource id of module, taken only when its header
+    // gives it at least minFrames frames and the control opens it.
+    struct Clip {
+        HMODULE module;
+        int id;
+        int minFrames;
+    };
+    // The wizard's clips, in the order they are tried: the platform's copy-files clip when
+    // it has the layout's 31 frames (the shell has not carried one the control can play
+    // since Windows Vista), then the program's own.
+    static std::vector<Clip> WizardClips(HMODULE program);
+
+    // Creates the hidden, stopped animation in parent at box (parent's client
+    // coordinates) with the control identifier id.
+    CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips);
+
+    HWND Window() const { return host_.Window(); }
+    HWND Player() const { return host_.Player(); }
 
     // Starts and shows (true) or stops and hides (false): the running state is set first,
-    // then the visibility. Starting when the clip cannot be opened throws "Cannot open AVI"
+    // then the visibility. Starting when no clip can be opened throws "Cannot open AVI"
     // and leaves the animation stopped and hidden.
     void Show(bool on);
 
     bool Running() const { return running_; }
-    bool Open() const { return open_; }
+    bool Open() const { return clipInUse_ >= 0; }
+    // The index in the clip list of the clip the control has open; -1 before one was.
+    int ClipInUse() const { return clipInUse_; }
     int StopFrame() const { return stopFrame_; }
     // The frames the last start asked the control to play, counted from 1.
     int PlayedFrom() const { return playedFrom_; }
@@ -47,11 +67,10 @@ private:
     void Start();
     void Stop();
 
-    HWND control_;
-    HMODULE clipModule_;
-    int clipId_;
+    AnimationHost host_;
+    std::vector<Clip> clips_;
     bool running_ = false;
-    bool open_ = false;
+    int clipInUse_ = -1;
     int stopFrame_ = kLayoutStopFrame;
     int clipFrames_ = 0;
     int playedFrom_ = 0, playedTo_ = 0;

@@ -26,6 +26,7 @@ void ProcessPendingMessages(TfrmInstala* wizard) {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
+        if (wizard && wizard->EntradaIgnorada(msg)) continue;
         Dispatch(wizard, msg);
     }
 }

@@ -11,7 +11,8 @@ class TfrmInstala;
 int RunEventLoop(TfrmInstala* wizard);
 
 // Handles every message waiting now, then returns. An end of the loop met on the way is
-// posted again for the outer loop.
+// posted again for the outer loop; the user's input to the wizard window while one of
+// its handlers runs is dropped (TfrmInstala::EntradaIgnorada).
 void ProcessPendingMessages(TfrmInstala* wizard);
 
 }  // namespace qel

@@ -16,9 +16,19 @@
 namespace qel {
 namespace {
 
-// A fixed single frame with a caption and no title-bar buttons.
+// A fixed single frame (a caption, a one-line border, no sizing border) and no title-bar
+// buttons.
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
-constexpr DWORD kFrameExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
+constexpr DWORD kFrameExStyle = WS_EX_CONTROLPARENT;
+
+// How old the last pass over the pending messages may be before MantemResponsiva makes
+// another: well inside the 100 ms after which a window feels stuck, and rare enough to
+// cost nothing against the work between two passes.
+constexpr ULONGLONG kPassoMensagensMs = 25;
+
+bool IsUserInput(UINT msg) {
+    return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_LBUTTONDOWN && msg <= WM_MOUSELAST);
+}
 
 // Control identifiers: the Default and Cancel buttons carry the platform's OK and
 // Cancel identifiers, so tools that look for a page's default and cancel buttons find
@@ -144,6 +154,9 @@ LRESULT TfrmInstala::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         PedeFechamento();
         return 0;
     case WM_DESTROY:
+        // The animation's windows belong to a thread of their own, which destroys them
+        // before the page they stand on goes.
+        anmIntala_.reset();
         DetachHost(hwnd_);
         if (closeRequested_) PostQuitMessage(0);
         return 0;
@@ -198,9 +211,7 @@ HWND TfrmInstala::CreateControl(const ControlEntry& entry, HWND parent, int id) 
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case ControlKind::Animate:
-        cls = kAnimateClass;
-        style |= ACS_TRANSPARENT | ACS_CENTER;
-        break;
+        throw Failure("The copy animation is made by CopyAnimation");
     }
     HWND hwnd = CreateWindowExA(exStyle, cls, entry.text, style, x, y, w, h, parent,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
@@ -232,7 +243,15 @@ void TfrmInstala::CreateControls() {
         int id = entry.role == ButtonRole::Default  ? IDOK
                  : entry.role == ButtonRole::Cancel ? IDCANCEL
                                                    : nextId++;
-        HWND hwnd = CreateControl(entry, parent, id);
+        HWND hwnd = nullptr;
+        if (entry.kind == ControlKind::Animate) {
+            const RECT box{scale_(entry.left), scale_(entry.top), scale_(entry.left + entry.width),
+                           scale_(entry.top + entry.height)};
+            anmIntala_ = std::make_unique<CopyAnimation>(parent, box, id, CopyAnimation::WizardClips(instance_));
+            hwnd = anmIntala_->Window();
+        } else {
+            hwnd = CreateControl(entry, parent, id);
+        }
         byName_[entry.name] = hwnd;
         controls_[hwnd] = {&entry, hwnd};
 
@@ -267,10 +286,6 @@ void TfrmInstala::CreateControls() {
             // The browser is open as long as a handler runs: no button acts meanwhile, and
             // a close waits until it is gone instead of destroying the window under it.
             diredInstala_->SetRunner([this](const std::function<void()>& browse) { ExecutaManipulador(browse); });
-            break;
-        case ControlKind::Animate:
-            anmIntala_ = std::make_unique<CopyAnimation>(hwnd, GetModuleHandleA("shell32.dll"),
-                                                         CopyAnimation::kShellCopyClip);
             break;
         default:
             break;
@@ -401,8 +416,8 @@ void TfrmInstala::ExecutaManipulador(void (TfrmInstala::*handler)()) {
 }
 
 void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
-    // A press that arrives while a handler runs (its run lets pending input through) is
-    // not acted on: one handler, and so one installation run, at a time.
+    // A press that arrives while a handler runs (its run lets pending messages through)
+    // is not acted on: one handler, and so one installation run, at a time.
     if (handlerDepth_ > 0) return;
     ++handlerDepth_;
     RunHandler(hwnd_, handler);
@@ -422,7 +437,9 @@ RespostaMensagem TfrmInstala::MostraMensagem(const std::string& texto, TipoMensa
     return qel::MostraMensagem(hwnd_, texto, tipo, botoes);
 }
 
-void TfrmInstala::MostraAnimacao(bool ligada) { anmIntala_->Show(ligada); }
+void TfrmInstala::MostraAnimacao(bool ligada) {
+    if (anmIntala_) anmIntala_->Show(ligada);
+}
 
 void TfrmInstala::MostraPagina(Pagina pagina) { ShowPage(static_cast<int>(pagina)); }
 
@@ -434,7 +451,22 @@ void TfrmInstala::Repinta() {
     if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void TfrmInstala::ProcessaMensagens() { ProcessPendingMessages(this); }
+void TfrmInstala::ProcessaMensagens() {
+    ProcessPendingMessages(this);
+    ultimaPassagem_ = GetTickCount64();
+}
+
+void TfrmInstala::MantemResponsiva() {
+    if (GetTickCount64() - ultimaPassagem_ >= kPassoMensagensMs) ProcessaMensagens();
+}
+
+bool TfrmInstala::EntradaIgnorada(const MSG& msg) const {
+    // While a handler runs, what the user types or clicks in the window is dropped: the
+    // page shows what it showed, and no button starts anything (Close from the taskbar
+    // entry is no input here and waits for the handler to return).
+    return handlerDepth_ > 0 && hwnd_ && IsUserInput(msg.message) && msg.hwnd &&
+           (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
+}
 
 void TfrmInstala::Fecha() { PedeFechamento(); }
 

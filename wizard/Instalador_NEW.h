@@ -69,6 +69,9 @@ public:
     // Gives a key message its meaning in the wizard (Tab, Enter, Escape, arrows in the
     // radio group) before it is dispatched; true when it was used up.
     bool TrataTecla(const MSG& msg);
+    // Whether a message that a run lets through is the user's input to this window, to
+    // be dropped rather than acted on.
+    bool EntradaIgnorada(const MSG& msg) const;
 
     // Runs a handler as a button does: through the failure box's wrapper, with a close
     // requested meanwhile carried out once it returns. A handler asked for while another
@@ -88,6 +91,7 @@ public:
     void MostraAguarde() override;
     void Repinta() override;
     void ProcessaMensagens() override;
+    void MantemResponsiva() override;
     void Fecha() override;
     int TipoInstalacao() const override;
     std::string PastaInstalacao() const override;
@@ -150,6 +154,7 @@ private:
     HWND savedFocus_ = nullptr;
     int handlerDepth_ = 0;
     bool closeRequested_ = false;
+    ULONGLONG ultimaPassagem_ = 0;
     std::exception_ptr creationFailure_;
     WizardState estado_;
     TdmInstalaQel* dm_ = nullptr;

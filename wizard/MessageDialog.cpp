@@ -141,8 +141,11 @@ void Layout(HWND dialog, Request& req) {
                  (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
 
     SetWindowTextA(dialog, MessageTitle(req.kind).c_str());
-    // The underlined letters of "&Yes" and "&No" are shown from the start.
+    // The underlined letters of "&Yes" and "&No" are shown from the start. The dialog
+    // manager sets the state itself once WM_INITDIALOG has returned, hiding them when
+    // the last input came from the mouse; the posted change comes after that.
     SendMessageA(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    PostMessageA(dialog, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
     SetFocus(first);
 }
 

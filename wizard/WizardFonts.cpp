@@ -23,6 +23,9 @@ constexpr FontFace kFaces[] = {
 
 constexpr COLORREF kTeal = RGB(0, 100, 100);
 
+constexpr const char* kBitmapSansSerif = "MS Sans Serif";
+constexpr const char* kTrueTypeSansSerif = "Microsoft Sans Serif";
+
 }  // namespace
 
 LOGFONTA WizardFonts::Describe(FontRole role, const LayoutScale& scale) {
@@ -35,7 +38,12 @@ LOGFONTA WizardFonts::Describe(FontRole role, const LayoutScale& scale) {
     lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     lf.lfQuality = DEFAULT_QUALITY;
     lf.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    std::strncpy(lf.lfFaceName, s.face, LF_FACESIZE - 1);
+    // "MS Sans Serif" is a bitmap font drawn in a few fixed sizes: at another DPI its
+    // TrueType successor keeps the scaled layout's proportions. At 96 DPI the layout's
+    // own face stays.
+    const char* face = s.face;
+    if (scale.Dpi() != 96 && std::strcmp(face, kBitmapSansSerif) == 0) face = kTrueTypeSansSerif;
+    std::strncpy(lf.lfFaceName, face, LF_FACESIZE - 1);
     return lf;
 }
 

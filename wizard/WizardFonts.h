@@ -13,6 +13,7 @@ enum class FontRole {
     Acronym,  // "Times New Roman" 36 points, RGB 0, 100, 100, Windows-1252
     Box,      // "MS Sans Serif" 10 points, window text colour
 };
+// At a DPI other than 96, "Microsoft Sans Serif" takes the place of "MS Sans Serif".
 
 class WizardFonts {
 public:

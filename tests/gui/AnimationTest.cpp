@@ -1,19 +1,28 @@
 // The copy animation of page 3 and MostraAnimacao: hidden and stopped at start, the
-// frames the first and later starts play, the clip's own size, stopping, and the
-// failure when the clip cannot be opened.
+// frames the first and later starts play, the clip's own size, stopping, which clip is
+// taken, the failure when none can be opened, the program's own clip, and the clip moving
+// on the screen while the window's thread is blocked.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
+#include <string_view>
+#include <thread>
 #include <vector>
 
 #include "platform/Failure.h"
+#include "resources/resource.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Windows.h"
+#include "tools/uidriver/UiDriver.h"
 #include "wizard/ApplicationTitle.h"
 #include "wizard/ControlClasses.h"
 #include "wizard/CopyAnimation.h"
@@ -28,11 +37,23 @@ AviFrames ShellClip() {
     AviFrames frames;
     HMODULE shell = GetModuleHandleA("shell32.dll");
     HRSRC r = FindResourceA(shell, MAKEINTRESOURCEA(160), "AVI");
-    EXPECT_NE(r, nullptr) << "the platform has no copy-files clip";
     if (r) {
         EXPECT_TRUE(ReadAviFrames(LockResource(LoadResource(shell, r)), SizeofResource(shell, r), frames));
     }
     return frames;
+}
+
+std::string_view OwnClip() {
+    HMODULE self = GetModuleHandleA(nullptr);
+    HRSRC r = FindResourceA(self, MAKEINTRESOURCEA(IDR_COPY_CLIP), "AVI");
+    if (!r) return {};
+    return {static_cast<const char*>(LockResource(LoadResource(self, r))), SizeofResource(self, r)};
+}
+
+// A hash of what the screen shows in a rectangle.
+std::size_t ScreenPicture(const RECT& r) {
+    const std::vector<char> pixels = uidriver::ScreenPixels(r);
+    return std::hash<std::string_view>{}(std::string_view(pixels.data(), pixels.size()));
 }
 
 class Animation : public test::ShownWizard {
@@ -43,6 +64,7 @@ protected:
         control = C("anmIntala");
     }
     bool Visible() const { return (GetWindowLongA(control, GWL_STYLE) & WS_VISIBLE) != 0; }
+    HWND Page() const { return frm->JanelaDaPagina(2); }
 
     HWND control = nullptr;
 };
@@ -52,8 +74,10 @@ TEST_F(Animation, IsHiddenAndStoppedAtStartAndStoppingItThenOnlyHidesIt) {
     EXPECT_FALSE(frm->anmIntala().Running());
     EXPECT_FALSE(frm->anmIntala().Open());
     EXPECT_EQ(frm->anmIntala().StopFrame(), 31) << "the layout's stop frame";
-    EXPECT_TRUE(GetWindowLongA(control, GWL_STYLE) & ACS_TRANSPARENT);
-    EXPECT_TRUE(GetWindowLongA(control, GWL_STYLE) & ACS_CENTER);
+    HWND player = frm->anmIntala().Player();
+    EXPECT_EQ(GetParent(player), control);
+    EXPECT_TRUE(GetWindowLongA(player, GWL_STYLE) & ACS_TRANSPARENT);
+    EXPECT_TRUE(GetWindowLongA(player, GWL_STYLE) & ACS_CENTER);
     frm->MostraAnimacao(false);
     EXPECT_FALSE(Visible());
     EXPECT_FALSE(frm->anmIntala().Running());
@@ -61,21 +85,22 @@ TEST_F(Animation, IsHiddenAndStoppedAtStartAndStoppingItThenOnlyHidesIt) {
 }
 
 TEST_F(Animation, FirstStartPlaysUpToFrame31LaterStartsTheWholeClip) {
-    const AviFrames clip = ShellClip();
-    ASSERT_GT(clip.count, 0);
+    const bool platformClipFits = ShellClip().count >= 31;
     frm->MostraAnimacao(true);
     EXPECT_TRUE(frm->anmIntala().Running());
     EXPECT_TRUE(Visible());
-    EXPECT_TRUE(frm->anmIntala().Open());
+    EXPECT_EQ(frm->anmIntala().ClipInUse(), platformClipFits ? 0 : 1)
+        << "the platform's clip when it has 31 frames, the program's own otherwise";
     EXPECT_EQ(frm->anmIntala().PlayedFrom(), 1);
-    EXPECT_EQ(frm->anmIntala().PlayedTo(), std::min(31, clip.count))
-        << "frames 1 to 31, or the whole clip when it is shorter";
-    EXPECT_EQ(frm->anmIntala().StopFrame(), clip.count) << "opening takes the clip's own frame count";
-    RECT r = test::RectIn(control, frm->JanelaDaPagina(2));
+    EXPECT_EQ(frm->anmIntala().PlayedTo(), 31);
+    EXPECT_EQ(frm->anmIntala().StopFrame(), platformClipFits ? ShellClip().count : 31);
+    RECT r = test::RectIn(control, Page());
     EXPECT_EQ(r.left, 160);
     EXPECT_EQ(r.top, 184);
-    EXPECT_EQ(r.right - r.left, clip.width) << "the control takes the size of the clip's frames";
-    EXPECT_EQ(r.bottom - r.top, clip.height);
+    if (!platformClipFits) {
+        EXPECT_EQ(r.right - r.left, 272) << "the control takes the size of the clip's frames";
+        EXPECT_EQ(r.bottom - r.top, 60);
+    }
 
     frm->MostraAnimacao(true);  // already running: only the visibility is set
     EXPECT_TRUE(frm->anmIntala().Running());
@@ -85,12 +110,40 @@ TEST_F(Animation, FirstStartPlaysUpToFrame31LaterStartsTheWholeClip) {
     EXPECT_FALSE(Visible());
 
     frm->MostraAnimacao(true);
-    EXPECT_EQ(frm->anmIntala().PlayedTo(), clip.count);
+    EXPECT_EQ(frm->anmIntala().PlayedTo(), frm->anmIntala().StopFrame());
     EXPECT_TRUE(Visible());
 }
 
-TEST_F(Animation, AClipThatCannotBeOpenedFailsWithCannotOpenAviAndStaysHidden) {
-    CopyAnimation missing(control, GetModuleHandleA("shell32.dll"), 9999);
+TEST_F(Animation, TakesThePlatformsClipOnlyWhenItOpensWithEnoughFramesAndOursOtherwise) {
+    HMODULE shell = GetModuleHandleA("shell32.dll"), self = GetModuleHandleA(nullptr);
+    const int shellFrames = ShellClip().count;
+    ASSERT_LT(shellFrames, 31) << "this platform carries a full copy clip; the cases below assume it does not";
+    using Clip = CopyAnimation::Clip;
+    struct Case {
+        const char* what;
+        std::vector<Clip> clips;
+        int taken;
+        int size;
+    } cases[] = {
+        {"a platform clip shorter than the layout's", {{shell, 160, 31}, {self, IDR_COPY_CLIP, 1}}, 1, 31},
+        {"no platform clip", {{shell, 9999, 31}, {self, IDR_COPY_CLIP, 1}}, 1, 31},
+        {"a platform clip of 31 frames", {{self, IDR_COPY_CLIP, 31}, {shell, 160, 1}}, 0, 31},
+        {"a short clip where any length goes", {{shell, 160, 1}, {self, IDR_COPY_CLIP, 1}}, 0, shellFrames},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CopyAnimation a(Page(), {10, 10, 282, 70}, 999, c.clips);
+        a.Show(true);
+        EXPECT_EQ(a.ClipInUse(), c.taken);
+        EXPECT_EQ(a.StopFrame(), c.size);
+        EXPECT_TRUE(IsWindowVisible(a.Window()));
+        a.Show(false);
+    }
+}
+
+TEST_F(Animation, WhenNoClipOpensItFailsWithCannotOpenAviAndStaysHidden) {
+    CopyAnimation missing(Page(), {10, 10, 282, 70}, 999,
+                          {{GetModuleHandleA("shell32.dll"), 9999, 1}, {nullptr, IDR_COPY_CLIP, 1}});
     try {
         missing.Show(true);
         ADD_FAILURE() << "no failure";
@@ -98,10 +151,8 @@ TEST_F(Animation, AClipThatCannotBeOpenedFailsWithCannotOpenAviAndStaysHidden) {
         EXPECT_STREQ(f.what(), "Cannot open AVI");
     }
     EXPECT_FALSE(missing.Running());
-    EXPECT_FALSE(Visible());
-
-    CopyAnimation noModule(control, nullptr, 160);
-    EXPECT_THROW(noModule.Show(true), Failure);
+    EXPECT_FALSE(missing.Open());
+    EXPECT_FALSE(IsWindowVisible(missing.Window()));
 
     // Escaping a handler, it reaches the failure box with its full stop.
     std::string shown;
@@ -114,6 +165,113 @@ TEST_F(Animation, AClipThatCannotBeOpenedFailsWithCannotOpenAviAndStaysHidden) {
         RunHandler(frm->Handle(), [&] { missing.Show(true); });
     }
     EXPECT_EQ(shown, "Cannot open AVI.");
+}
+
+TEST_F(Animation, KeepsMovingOnScreenWhileTheWindowsThreadIsBlocked) {
+    frm->MostraAnimacao(true);
+    test::PumpFor(300, frm.get());
+    // The clip's windows belong to a thread that only plays it, with a timer of its own.
+    EXPECT_NE(GetWindowThreadProcessId(control, nullptr), GetCurrentThreadId());
+    EXPECT_EQ(GetWindowThreadProcessId(frm->anmIntala().Player(), nullptr),
+              GetWindowThreadProcessId(control, nullptr));
+    RECT onScreen;
+    GetWindowRect(control, &onScreen);
+    std::set<std::size_t> pictures;
+    std::thread watcher([&] {
+        for (int i = 0; i < 16; ++i, Sleep(100)) pictures.insert(ScreenPicture(onScreen));
+    });
+    Sleep(2000);  // the run keeps the window's thread busy: no message is handled
+    watcher.join();
+    EXPECT_GE(pictures.size(), 8u) << "the displayed frame advanced only " << pictures.size() - 1 << " times in 1.6 s";
+}
+
+// Frames of a clip as its stream holds them, decoded by the platform into 8-bit indexes.
+struct DecodedClip {
+    int streams = 0, width = 0, height = 0, bitCount = 0;
+    std::uint32_t compression = 0, microseconds = 0;
+    std::vector<std::string> chunks;  // ids of the chunks in 'movi'
+    std::vector<std::vector<std::uint8_t>> frames;
+};
+
+std::uint32_t Le32(const char* p) {
+    return static_cast<std::uint8_t>(p[0]) | static_cast<std::uint8_t>(p[1]) << 8 |
+           static_cast<std::uint8_t>(p[2]) << 16 | static_cast<std::uint32_t>(static_cast<std::uint8_t>(p[3])) << 24;
+}
+
+DecodedClip Decode(std::string_view avi) {
+    DecodedClip clip;
+    const std::size_t avih = avi.find("avih"), strf = avi.find("strf"), movi = avi.find("movi");
+    if (avih == avi.npos || strf == avi.npos || movi == avi.npos) return clip;
+    clip.microseconds = Le32(&avi[avih + 8]);
+    clip.streams = static_cast<int>(Le32(&avi[avih + 8 + 24]));
+    const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(&avi[strf + 8]);
+    clip.width = info->biWidth;
+    clip.height = info->biHeight;
+    clip.bitCount = info->biBitCount;
+    clip.compression = info->biCompression;
+    // Each frame decoded by the platform into a bottom-up 8-bit bitmap with the clip's own
+    // palette, as the control hands it over.
+    std::vector<char> rle(avi.begin() + strf + 8, avi.begin() + strf + 8 + Le32(&avi[strf + 4]));
+    std::vector<char> plain = rle;
+    auto* rleInfo = reinterpret_cast<BITMAPINFO*>(rle.data());
+    auto* plainInfo = reinterpret_cast<BITMAPINFO*>(plain.data());
+    plainInfo->bmiHeader.biCompression = BI_RGB;
+    plainInfo->bmiHeader.biSizeImage = 0;
+    HDC dc = GetDC(nullptr);
+    for (std::size_t at = movi + 4; at + 8 <= avi.size() && avi.compare(at, 4, "idx1") != 0;) {
+        const std::uint32_t size = Le32(&avi[at + 4]);
+        clip.chunks.emplace_back(avi.substr(at, 4));
+        void* bits = nullptr;
+        HBITMAP frame = CreateDIBSection(dc, plainInfo, DIB_RGB_COLORS, &bits, nullptr, 0);
+        rleInfo->bmiHeader.biSizeImage = size;
+        if (SetDIBits(dc, frame, 0, clip.height, &avi[at + 8], rleInfo, DIB_RGB_COLORS) == clip.height) {
+            GdiFlush();
+            const auto* p = static_cast<const std::uint8_t*>(bits);
+            clip.frames.emplace_back(p, p + ((clip.width + 3) & ~3) * clip.height);
+        }
+        DeleteObject(frame);
+        at += 8 + size + (size & 1);
+    }
+    ReleaseDC(nullptr, dc);
+    return clip;
+}
+
+int Differing(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
+    int n = 0;
+    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) n += a[i] != b[i];
+    return n;
+}
+
+TEST(CopyClip, IsOneLoopingRle8StreamOf31FramesThatFitsTheBox) {
+    const std::string_view avi = OwnClip();
+    ASSERT_FALSE(avi.empty()) << "the program carries no copy clip";
+    AviFrames header;
+    ASSERT_TRUE(ReadAviFrames(avi.data(), avi.size(), header));
+    EXPECT_EQ(header.count, 31);
+    EXPECT_LE(header.width, 272);
+    EXPECT_LE(header.height, 60);
+
+    const DecodedClip clip = Decode(avi);
+    EXPECT_EQ(clip.streams, 1);
+    EXPECT_EQ(avi.find("strl"), avi.rfind("strl")) << "one stream list";
+    EXPECT_EQ(avi.find("auds"), avi.npos) << "no sound";
+    EXPECT_EQ(clip.bitCount, 8);
+    EXPECT_EQ(clip.compression, static_cast<std::uint32_t>(BI_RLE8));
+    EXPECT_EQ(clip.chunks, std::vector<std::string>(31, "00dc")) << "frames only: no palette change";
+    ASSERT_EQ(clip.frames.size(), 31u) << "every frame decodes";
+    EXPECT_GE(clip.microseconds, 40000u) << "no faster than the platform's own clip";
+
+    // It moves from every frame to the next, and from the last back into the first no
+    // more than between any two others: a loop without a jump.
+    int most = 0;
+    for (int i = 0; i + 1 < 31; ++i) {
+        const int d = Differing(clip.frames[i], clip.frames[i + 1]);
+        EXPECT_GT(d, 0) << "frames " << i + 1 << " and " << i + 2 << " are the same";
+        most = std::max(most, d);
+    }
+    const int wrap = Differing(clip.frames[30], clip.frames[0]);
+    EXPECT_GT(wrap, 0);
+    EXPECT_LE(wrap, most);
 }
 
 // A clip header as the AVI file format lays it out: RIFF 'AVI ', LIST 'hdrl', 'avih'.

@@ -124,6 +124,46 @@ TEST_F(Dialogs, EachKindHasItsTitleIconAndButtons) {
     EXPECT_TRUE(IsWindowEnabled(frm->Handle())) << "the wizard takes input again afterwards";
 }
 
+// The platform's dialog manager sets a dialog's keyboard cues once WM_INITDIALOG has
+// returned, hiding them when the last input came from the mouse (Wine leaves them alone).
+// These hooks do the same and note when a change that shows the underlines reaches the
+// dialog through its queue.
+bool g_initialised = false, g_shownAfterwards = false;
+
+LRESULT CALLBACK HidesCuesAfterInitialisation(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lp);
+    if (code == HC_ACTION && m->message == WM_INITDIALOG) {
+        g_initialised = true;
+        SendMessageA(m->hwnd, WM_CHANGEUISTATE, MAKEWPARAM(UIS_SET, UISF_HIDEACCEL | UISF_HIDEFOCUS), 0);
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+LRESULT CALLBACK NotesPostedCues(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && m->message == WM_CHANGEUISTATE && LOWORD(m->wParam) == UIS_CLEAR &&
+        (HIWORD(m->wParam) & UISF_HIDEACCEL))
+        g_shownAfterwards = g_initialised;
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+TEST_F(Dialogs, TheUnderlinedLettersShowAlsoWhenTheQuestionCameFromAClick) {
+    HHOOK afterInit = SetWindowsHookExA(WH_CALLWNDPROCRET, HidesCuesAfterInitialisation, nullptr, GetCurrentThreadId());
+    HHOOK queue = SetWindowsHookExA(WH_GETMESSAGE, NotesPostedCues, nullptr, GetCurrentThreadId());
+    ASSERT_TRUE(afterInit && queue);
+    LRESULT state = -1;
+    Ask("Confirma a instala\xE7\xE3o do QEL ?", TipoMensagem::Confirmacao, BotoesMensagem::SimNao, [&](HWND d) {
+        Sleep(200);  // the dialog's loop has handled what was posted to it
+        state = SendMessageA(GetDlgItem(d, IDYES), WM_QUERYUISTATE, 0, 0);
+        test::TypeKeyInto(d, 'N');
+    });
+    UnhookWindowsHookEx(afterInit);
+    UnhookWindowsHookEx(queue);
+    EXPECT_TRUE(g_shownAfterwards) << "no change showing the underlines came after the initialisation";
+    ASSERT_NE(state, -1);
+    EXPECT_FALSE(state & UISF_HIDEACCEL) << "the underlines of &Yes and &No are hidden";
+}
+
 TEST_F(Dialogs, AnOkDialogGivesOkForEnterAndEscapeAndCancelForTheCloseBox) {
     EXPECT_EQ(Ask("Aviso", TipoMensagem::Aviso, BotoesMensagem::Ok, Press(VK_RETURN)), RespostaMensagem::Ok);
     EXPECT_EQ(Ask("Aviso", TipoMensagem::Erro, BotoesMensagem::Ok, Press(VK_ESCAPE)), RespostaMensagem::Ok);

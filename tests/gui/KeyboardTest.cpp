@@ -252,5 +252,35 @@ TEST_F(Keyboard, ACloseAskedWhileAHandlerRunsHappensWhenItReturns) {
     EXPECT_FALSE(frm->Alive()) << "closed without asking once the handler returned";
 }
 
+TEST_F(Keyboard, WhileAHandlerRunsTheWindowPaintsButWhatTheUserTypesOrClicksIsDropped) {
+    frm->MostraPagina(Pagina::Instala);
+    Type(VK_TAB);
+    const HWND focused = GetFocus();
+    ASSERT_TRUE(IsChild(frm->JanelaDaPagina(2), focused));
+    HWND page = frm->JanelaDaPagina(2);
+    bool waitedForItsTurn = false, paintedInItsTurn = false;
+    frm->ExecutaManipulador([&] {
+        // The run is at work; the user presses keys and clicks Voltar meanwhile.
+        test::TypeKey(VK_TAB);
+        test::TypeKey(VK_RETURN);
+        test::ClickOn(C("BitBtn7"));
+        Sleep(300);
+        frm->MantemResponsiva();
+        // Right after a pass another one waits for its turn; a little later it comes.
+        InvalidateRect(page, nullptr, TRUE);
+        frm->MantemResponsiva();
+        waitedForItsTurn = GetUpdateRect(page, nullptr, FALSE) != 0;
+        Sleep(60);
+        frm->MantemResponsiva();
+        paintedInItsTurn = GetUpdateRect(page, nullptr, FALSE) == 0;
+    });
+    EXPECT_TRUE(waitedForItsTurn);
+    EXPECT_TRUE(paintedInItsTurn);
+    test::PumpFor(300, frm.get());
+    EXPECT_EQ(frm->PaginaVisivel(), 2) << "no page change";
+    EXPECT_EQ(GetFocus(), focused) << "the focus did not move: the input was dropped, not kept for later";
+    EXPECT_FALSE(DialogOpen());
+}
+
 }  // namespace
 }  // namespace qel

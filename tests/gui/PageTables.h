@@ -63,10 +63,16 @@ inline std::vector<Wanted> PageTables() {
     return all;
 }
 
+// The face of one of the fonts at a DPI: away from 96 the bitmap "MS Sans Serif", drawn in
+// fixed sizes only, gives way to its TrueType successor.
+inline const char* FaceAt(const FontWanted& f, int dpi) {
+    return dpi != 96 && lstrcmpA(f.face, "MS Sans Serif") == 0 ? "Microsoft Sans Serif" : f.face;
+}
+
 // Width of a text in one of the fonts, and the font's height, at a DPI.
 inline SIZE TextExtent(const FontWanted& f, const char* text, int dpi = 96) {
     HFONT font = CreateFontA(-f.HeightAt(dpi), 0, 0, 0, FW_NORMAL, 0, 0, 0, f.charset, 0, 0, 0, 0,
-                             f.face);
+                             FaceAt(f, dpi));
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE s{};

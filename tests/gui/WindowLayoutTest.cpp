@@ -8,9 +8,11 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "platform/Text.h"
 #include "tests/gui/PageTables.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Windows.h"
@@ -37,6 +39,38 @@ LOGFONTA FontOf(HWND hwnd) {
 
 int Scaled(int v, int dpi) { return MulDiv(v, dpi, 96); }
 
+TEST(Program, DeclaresWindows7To11AsTheSystemsItIsMadeFor) {
+    // What the platform read from the program's manifest (the test program carries it),
+    // in the layout Windows 10 and Wine give it: a count, then elements of 32 bytes (the
+    // system's id, its kind, the highest version tested) from offset 8.
+    struct Element {
+        GUID id;
+        DWORD type;
+        ULONGLONG maxVersionTested;
+    };
+    static_assert(sizeof(Element) == 32);
+    std::vector<ULONGLONG> buffer(512);
+    SIZE_T needed = 0;
+    ASSERT_TRUE(QueryActCtxW(0, nullptr, nullptr, CompatibilityInformationInActivationContext, buffer.data(),
+                             buffer.size() * sizeof(ULONGLONG), &needed));
+    const DWORD count = *reinterpret_cast<const DWORD*>(buffer.data());
+    ASSERT_EQ(needed, 8 + count * sizeof(Element));
+    const auto* elements = reinterpret_cast<const Element*>(buffer.data() + 1);
+    std::set<std::string> systems;
+    for (DWORD i = 0; i < count; ++i) {
+        if (elements[i].type != ACTCTX_COMPATIBILITY_ELEMENT_TYPE_OS) continue;
+        wchar_t text[40];
+        StringFromGUID2(elements[i].id, text, 40);
+        systems.insert(text::Narrow(text));
+    }
+    EXPECT_EQ(systems, (std::set<std::string>{
+                           "{35138B9A-5D96-4FBD-8E2D-A2440225F93A}",  // Windows 7
+                           "{4A2F28E3-53B9-4441-BA9C-D69D4A4A6E38}",  // Windows 8
+                           "{1F676C76-80E1-4239-95BB-83D0F6D0DA78}",  // Windows 8.1
+                           "{8E0F7A12-BFB3-4FE8-B9A5-48FD50A15A9A}",  // Windows 10 and 11
+                       }));
+}
+
 TEST(WizardWindow, FrameIsFixedCaptionedWithoutButtonsAndCentred) {
     TfrmInstala frm(Self(), 96);
     HWND w = frm.Handle();
@@ -49,6 +83,7 @@ TEST(WizardWindow, FrameIsFixedCaptionedWithoutButtonsAndCentred) {
     const LONG style = GetWindowLongA(w, GWL_STYLE);
     EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION);
     EXPECT_FALSE(style & (WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_FALSE(GetWindowLongA(w, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME) << "a single frame, not a double one";
     EXPECT_EQ(GetMenu(w), nullptr);
     EXPECT_EQ(GetClassLongPtrA(w, GCLP_HBRBACKGROUND),
               reinterpret_cast<LONG_PTR>(GetSysColorBrush(COLOR_WINDOW)));
@@ -336,10 +371,12 @@ TEST(WizardWindowAtHigherDpi, ScalesEverythingWithoutCuttingText) {
                 EXPECT_GE(r.right - r.left, text.cx);
                 EXPECT_GE(r.bottom - r.top, text.cy);
                 EXPECT_EQ(FontOf(h).lfHeight, -c.font.HeightAt(dpi));
+                EXPECT_STREQ(FontOf(h).lfFaceName, FaceAt(c.font, dpi));
             } else if (std::strcmp(c.cls, "TImage") != 0 && std::strcmp(c.cls, "TAnimate") != 0) {
                 EXPECT_EQ(r.right - r.left, Scaled(c.width, dpi));
                 EXPECT_EQ(r.bottom - r.top, Scaled(c.height, dpi));
                 EXPECT_EQ(FontOf(h).lfHeight, -c.font.HeightAt(dpi));
+                EXPECT_STREQ(FontOf(h).lfFaceName, FaceAt(c.font, dpi));
             }
             // Nothing overlaps that did not already touch at 96 DPI.
             for (const Wanted& other : PageTables()) {

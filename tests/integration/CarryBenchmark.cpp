@@ -232,6 +232,7 @@ public:
     void MostraAguarde() override {}
     void Repinta() override {}
     void ProcessaMensagens() override {}
+    void MantemResponsiva() override {}
     void Fecha() override {}
     int TipoInstalacao() const override { return 1; }
     std::string PastaInstalacao() const override { return {}; }

@@ -118,5 +118,39 @@ TEST_F(Execucao, LeavesNoHandleOfTheProgramOpen) {
     EXPECT_FALSE(stillOpen()) << "a handle of the program is still open";
 }
 
+int settingChanges = 0;
+
+LRESULT CALLBACK CountsSettingChanges(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_SETTINGCHANGE) ++settingChanges;
+    return DefWindowProcA(h, m, w, l);
+}
+
+TEST_F(Execucao, ASetupThatSendsOurWindowAMessageIsAnsweredWhileWeWait) {
+    // A top-level window of the waiting thread, as the wizard's is.
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = CountsSettingChanges;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "QelTesteJanela";
+    RegisterClassA(&wc);
+    HWND janela = CreateWindowA("QelTesteJanela", "", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr,
+                                wc.hInstance, nullptr);
+    ASSERT_NE(janela, nullptr);
+    int passes = 0;
+    const bool started = ExecutaEAguarda(
+        "Setup.Exe", "/espera=0 /janela=" + std::to_string(reinterpret_cast<uintptr_t>(janela)), 0, [&] {
+            ++passes;
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        });
+    DestroyWindow(janela);
+
+    ASSERT_TRUE(started);
+    auto record = RecordIn(work_.Path());
+    EXPECT_EQ(record["terminou"], "sim");
+    EXPECT_EQ(record["resposta"], "sim") << "the setup waited for us while we waited for it";
+    EXPECT_LT(std::stoul(record["espera_resposta"]), 2000u);
+    EXPECT_EQ(settingChanges, 1);
+}
+
 }  // namespace
 }  // namespace qel

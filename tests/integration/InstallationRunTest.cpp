@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <map>
 
 #include "dbupgrade/DatabaseReplacement.h"
 #include "engine/InstallationRun.h"
@@ -313,6 +314,44 @@ TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInst
     EXPECT_EQ(ui.dialogos.back().texto, "Disco n\xBA 1 do ADO n\xE3o foi descompactado corretamente");
     EXPECT_TRUE(ui.fechada);
     EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe"));
+}
+
+// Which step of an update a call of MantemResponsiva comes from, told by the files.
+TEST_F(Run, EveryLongStepOfAnUpdateKeepsTheWindowAnswering) {
+    const std::string programa(3 << 20, 'p');  // a program of several portions to copy
+    WriteFile(medium + "\\QEL.ex_", programa);
+    const std::string db = target + "\\QEL.mdb";
+    MakeQelDatabase(db, "3.1.9", true);
+    std::vector<std::string> sql = {"BEGIN", "CREATE TABLE LASTRO (DE_TEXTO MEMO)",
+                                    "INSERT INTO LASTRO VALUES (printf('%.*c', 700000, 'x'))"};
+    for (int i = 0; i < 300; ++i)
+        sql.push_back("INSERT INTO TB_ACOMPANHAMENTO VALUES (" + std::to_string(100 + i) + ", '2005-06-01', 'linha')");
+    sql.push_back("COMMIT");
+    test::RunStatements(db, sql);
+
+    auto tamanho = [](const std::string& f) {
+        WIN32_FILE_ATTRIBUTE_DATA d;
+        return GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &d) ? static_cast<long long>(d.nFileSizeLow) : -1;
+    };
+    std::map<std::string, int> passos;
+    ui.aoManter = [&] {
+        const bool preparado = fs::FileExists(temp + "\\InstQEL\\zav2005.chm");
+        if (!preparado)
+            ++passos["preparo"];
+        else if (fs::FileExists(target + "\\QEL_novo.tmp") || fs::FileExists(target + "\\QEL_backup.tmp"))
+            ++passos["substituicao"];
+        else if (tamanho(target + "\\QEL.exe") != static_cast<long long>(programa.size()))
+            ++passos["programa"];
+        else
+            ++passos["banco"];
+    };
+    Executa(1, 1);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(Count(db, "TB_ACOMPANHAMENTO"), 301);
+    EXPECT_GE(passos["preparo"], 5) << "for each file staged";
+    EXPECT_GE(passos["programa"], 1) << "while the program is copied into place";
+    EXPECT_GE(passos["banco"], 302) << "for the version check and every row of the carry-over";
+    EXPECT_GE(passos["substituicao"], 3) << "while the new database and the backup are copied";
 }
 
 TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {

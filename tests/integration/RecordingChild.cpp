@@ -2,10 +2,13 @@
 // "registro-inicio.txt" in its current folder, waits, notes that it is about to end, and
 // ends. Tests start it through the setup runner and read the record afterwards.
 //   /espera=<ms>   how long to wait before ending (1500 ms when not given)
+//   /janela=<n>    first sends the window of that handle a setting change, as setups
+//                  do, and records whether it was answered within 5 s and how long it took
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
@@ -32,6 +35,14 @@ int main() {
     bool consolePropria = naConsole == 1 && anexados[0] == GetCurrentProcessId();
 
     std::string registro;
+    if (const char* j = std::strstr(linha, "/janela=")) {
+        HWND janela = reinterpret_cast<HWND>(static_cast<uintptr_t>(std::strtoull(j + 8, nullptr, 10)));
+        const DWORD antes = GetTickCount();
+        DWORD_PTR resultado = 0;
+        const bool respondeu = SendMessageTimeoutA(janela, WM_SETTINGCHANGE, 0, 0, SMTO_NORMAL, 5000, &resultado) != 0;
+        registro += std::string("resposta=") + (respondeu ? "sim" : "nao") + "\n";
+        registro += "espera_resposta=" + Number(GetTickCount() - antes) + "\n";
+    }
     registro += "linha=" + std::string(linha) + "\n";
     registro += "cb=" + Number(si.cb) + "\n";
     registro += "flags=" + Number(si.dwFlags) + "\n";

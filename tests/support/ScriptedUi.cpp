@@ -62,6 +62,11 @@ void ScriptedUi::DefinePastaInstalacao(const std::string& p) {
     eventos.push_back("pasta:" + p);
 }
 
+void ScriptedUi::MantemResponsiva() {
+    ++manutencoes;
+    if (aoManter) aoManter();
+}
+
 void ScriptedUi::Fecha() {
     NaoDepoisDeFechar("close");
     fechada = true;

@@ -32,6 +32,7 @@ public:
     void MostraAguarde() override;
     void Repinta() override;
     void ProcessaMensagens() override;
+    void MantemResponsiva() override;
     void Fecha() override;
     int TipoInstalacao() const override { return tipoInstalacao; }
     std::string PastaInstalacao() const override { return pasta; }
@@ -51,6 +52,7 @@ public:
     bool aguardeVisivel = false;
     int repinturas = 0;
     int processamentos = 0;
+    int manutencoes = 0;  // calls of MantemResponsiva, kept out of eventos (one per row)
 
     // What the user chose.
     int tipoInstalacao = 1;
@@ -60,6 +62,8 @@ public:
     bool animacaoFalha = false;
     // Runs each time pending messages are handled (a click that arrives mid-run).
     std::function<void()> aoProcessar;
+    // Runs at each call of MantemResponsiva.
+    std::function<void()> aoManter;
 
 private:
     void NaoDepoisDeFechar(const std::string& what);

@@ -185,8 +185,9 @@ bool SaveScreenshot(HWND hwnd, const std::string& bmpPath) {
     return GetWindowRect(hwnd, &r) && SaveScreenArea(r, bmpPath);
 }
 
-bool SaveScreenArea(const RECT& r, const std::string& bmpPath) {
+std::vector<char> ScreenPixels(const RECT& r) {
     const int w = r.right - r.left, h = r.bottom - r.top;
+    std::vector<char> pixels;
     HDC screen = GetDC(nullptr);
     HDC mem = CreateCompatibleDC(screen);
     BITMAPINFO bi{};
@@ -196,30 +197,38 @@ bool SaveScreenArea(const RECT& r, const std::string& bmpPath) {
     bi.bmiHeader.biPlanes = 1;
     bi.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
-    HBITMAP dib = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    bool ok = false;
+    HBITMAP dib = w > 0 && h > 0 ? CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0) : nullptr;
     if (dib) {
         HGDIOBJ old = SelectObject(mem, dib);
-        ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0;
+        const bool ok = BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY) != 0;
         SelectObject(mem, old);
         GdiFlush();
-        if (ok) {
-            const DWORD stride = ((w * 3 + 3) / 4) * 4;
-            BITMAPFILEHEADER fh{};
-            fh.bfType = 0x4D42;
-            fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
-            fh.bfSize = fh.bfOffBits + stride * h;
-            std::ofstream f(bmpPath, std::ios::binary);
-            f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
-            f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
-            f.write(static_cast<const char*>(bits), static_cast<std::streamsize>(stride) * h);
-            ok = static_cast<bool>(f);
-        }
+        if (ok) pixels.assign(static_cast<const char*>(bits), static_cast<const char*>(bits) + ((w * 3 + 3) / 4) * 4 * h);
         DeleteObject(dib);
     }
     DeleteDC(mem);
     ReleaseDC(nullptr, screen);
-    return ok;
+    return pixels;
+}
+
+bool SaveScreenArea(const RECT& r, const std::string& bmpPath) {
+    const std::vector<char> pixels = ScreenPixels(r);
+    if (pixels.empty()) return false;
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = r.right - r.left;
+    info.biHeight = r.bottom - r.top;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof info;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size());
+    std::ofstream f(bmpPath, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&info), sizeof info);
+    f.write(pixels.data(), static_cast<std::streamsize>(pixels.size()));
+    return static_cast<bool>(f);
 }
 
 }  // namespace qel::uidriver

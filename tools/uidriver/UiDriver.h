@@ -82,6 +82,9 @@ void Key(HWND window, WORD virtualKey, bool shift = false, bool ctrl = false, bo
 // Waits until the window is gone (destroyed or hidden).
 void WaitGone(HWND hwnd, DWORD timeoutMs);
 
+// What the screen shows in an area: 24-bit rows, bottom-up, each padded to 4 bytes; empty
+// when it cannot be read.
+std::vector<char> ScreenPixels(const RECT& area);
 // Saves a picture of an area of the screen as a 24-bit BMP file.
 bool SaveScreenArea(const RECT& area, const std::string& bmpPath);
 // Saves a picture of a window (with its frame) as a 24-bit BMP file.

@@ -1,0 +1,24 @@
+#include "platform/MessageWait.h"
+
+namespace qel {
+
+bool WaitAnswering(HANDLE object, DWORD wakeMask, const KeepAlive& onMessages, DWORD intervalMs) {
+    for (;;) {
+        switch (MsgWaitForMultipleObjects(1, &object, FALSE, intervalMs, wakeMask | QS_SENDMESSAGE)) {
+        case WAIT_OBJECT_0:
+            return true;
+        case WAIT_TIMEOUT:
+        case WAIT_OBJECT_0 + 1: {
+            // Peeking delivers what other threads sent; nothing is taken from the queue.
+            MSG msg;
+            PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            if (onMessages) onMessages();
+            break;
+        }
+        default:
+            return false;
+        }
+    }
+}
+
+}  // namespace qel
