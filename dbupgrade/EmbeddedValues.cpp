@@ -66,8 +66,11 @@ std::string NumberText(const Cell& cell, const ColumnForm& column) {
 }
 
 DateTime StoredDateTime(const Cell& cell, const ColumnForm& column) {
-    if (cell.index() == 3 || cell.index() == 4) {
-        if (auto parsed = forms::ParseDateTime(RawText(cell))) return *parsed;
+    // A date's text form is plain ASCII: it is read from the stored bytes as they are.
+    const std::string* stored = std::get_if<std::string>(&cell);
+    if (const Bytes* bytes = std::get_if<Bytes>(&cell)) stored = &bytes->utf8;
+    if (stored) {
+        if (auto parsed = forms::ParseDateTime(*stored)) return *parsed;
     }
     throw Failure(msg::InvalidDateTime(RawText(cell), column.name));
 }
@@ -146,10 +149,8 @@ Cell TextToCell(const std::string& text, const ColumnForm& column) {
             throw Failure(msg::InvalidYesNo(text, column.name));
         default: break;
     }
-    std::string cut = column.type.size > 0 && text.size() > static_cast<size_t>(column.type.size)
-                          ? text.substr(0, static_cast<size_t>(column.type.size))
-                          : text;
-    std::string stored = ToStored(cut);
+    const bool tooLong = column.type.size > 0 && text.size() > static_cast<size_t>(column.type.size);
+    std::string stored = ToStored(tooLong ? text.substr(0, static_cast<size_t>(column.type.size)) : text);
     if (column.numericAffinity && LooksNumeric(stored)) return Bytes{std::move(stored)};
     return stored;
 }
