@@ -71,10 +71,12 @@ build_for() {
   local lean=(-ffunction-sections -fdata-sections -fno-asynchronous-unwind-tables)
 
   # The banner is decoded once at start-up: libjpeg is built for size. Arithmetic coding
-  # is left out; the banner, like nearly every JPEG, is Huffman-coded.
+  # is left out; the banner, like nearly every JPEG, is Huffman-coded. NO_GETENV: the
+  # library does not read a memory limit from the environment (the wizard reads none),
+  # which also keeps the C library's scanf out of the program.
   cmake -S "$jsrc" -B "$work/jpeg" -DCMAKE_TOOLCHAIN_FILE="$tc" \
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" \
-    -DCMAKE_C_FLAGS="${lean[*]}" -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" \
+    -DCMAKE_C_FLAGS="${lean[*]} -DNO_GETENV" -DCMAKE_C_FLAGS_RELEASE="-Os -DNDEBUG" \
     -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF \
     -DWITH_JPEG8=OFF -DREQUIRE_SIMD=OFF -DWITH_ARITH_DEC=OFF -DWITH_ARITH_ENC=OFF >/dev/null
   cmake --build "$work/jpeg" --target jpeg-static -j"$(nproc)" >/dev/null
