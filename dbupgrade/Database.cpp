@@ -107,10 +107,17 @@ void Query::Open() {
     if (!connection_) throw Failure(msg::kConnectionReleased);
     connection_->Connect();
     std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_);
-    std::vector<std::string> names;
+    std::vector<ColumnName> names;
     names.reserve(static_cast<size_t>(cursor->FieldCount()));
-    for (int i = 0; i < cursor->FieldCount(); ++i) names.push_back(text::Upper(cursor->FieldName(i)));
-    upperNames_ = std::move(names);
+    for (int i = 0; i < cursor->FieldCount(); ++i) {
+        ColumnName column{cursor->FieldName(i), text::Upper(cursor->FieldName(i)), i};
+        for (const ColumnName& before : names)
+            if (before.upper == column.upper) { column.first = before.first; break; }
+        names.push_back(std::move(column));
+    }
+    names_ = std::move(names);
+    lastFound_ = -1;
+    step_ = 1;
     cursor_ = std::move(cursor);
 }
 
@@ -118,7 +125,7 @@ void Query::Close() {
     if (!cursor_) return;
     if (cursor_->Appending()) cursor_->Cancel();
     cursor_.reset();
-    upperNames_.clear();
+    names_.clear();
 }
 
 bool Query::Active() const { return cursor_ != nullptr; }
@@ -140,17 +147,34 @@ bool Query::Eof() const { return Cursor().Eof(); }
 int Query::FieldCount() const { return Cursor().FieldCount(); }
 
 std::string Query::FieldName(int index) const {
-    const CursorEngine& c = Cursor();
-    if (index < 0 || index >= c.FieldCount())
+    Cursor();
+    if (index < 0 || index >= static_cast<int>(names_.size()))
         throw Failure("List index out of bounds (" + std::to_string(index) + ")");
-    return c.FieldName(index);
+    return names_[static_cast<size_t>(index)].exact;
 }
 
 int Query::FieldIndex(const std::string& name) const {
     Cursor();
-    std::string upper = text::Upper(name);
-    for (size_t i = 0; i < upperNames_.size(); ++i)
-        if (upperNames_[i] == upper) return static_cast<int>(i);
+    // Callers mostly name a column as the query does and go through a row's columns in
+    // turn (the carry-over does both for every value it moves, in the source's order on
+    // both queries): plain text is compared first, starting with the column one step
+    // on from the last one found. Case folding is a platform call.
+    const int n = static_cast<int>(names_.size());
+    int found = -1;
+    if (n > 0) {
+        const int guess = ((lastFound_ + step_) % n + n) % n;
+        if (names_[static_cast<size_t>(guess)].exact == name) found = guess;
+    }
+    for (int i = 0; found < 0 && i < n; ++i)
+        if (names_[static_cast<size_t>(i)].exact == name) found = i;
+    if (found >= 0) {
+        step_ = found - lastFound_;
+        lastFound_ = found;
+        return names_[static_cast<size_t>(found)].first;
+    }
+    const std::string upper = text::Upper(name);
+    for (const ColumnName& column : names_)
+        if (column.upper == upper) return column.first;
     throw Failure(msg::FieldNotFound(name));
 }
 

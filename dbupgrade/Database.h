@@ -22,14 +22,16 @@ enum class ShareMode {
 };
 
 // How a connection's commits reach the disk. Either way every posted row or executed
-// statement is in the file when the call returns, so every other connection and program
-// sees it at once.
+// statement is in the file when the call returns.
 enum class CommitMode {
-    Durable,  // each commit is on the disk before it returns and survives a crash
-    // For a scratch copy that is flushed as a whole before anyone relies on it (the new
-    // database in the staging folder until it is copied into place): commits are not
-    // flushed one by one and keep no journal on the disk, so a crash of the machine or
-    // of the program in the middle of one may damage the file.
+    // Each commit is on the disk before it returns and survives a crash; every other
+    // connection and program sees it at once.
+    Durable,
+    // For a scratch copy that nobody else works on and that is flushed as a whole before
+    // anyone relies on it (the new database in the staging folder until it is copied
+    // into place): commits are not flushed one by one and keep no journal on the disk,
+    // so a crash of the machine or of the program in the middle of one may damage the
+    // file; the embedded engine keeps other connections out until this one closes.
     Scratch,
 };
 
@@ -170,7 +172,18 @@ private:
     Connection* connection_;
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
-    std::vector<std::string> upperNames_;  // column names upper-cased, for lookups
+    // The columns' names for lookups: as the query gives them, upper-cased, and the
+    // first column of the same name in any case (the one a lookup finds).
+    struct ColumnName {
+        std::string exact;
+        std::string upper;
+        int first;
+    };
+    std::vector<ColumnName> names_;
+    // The last column found by name and the step from the one found before it: the
+    // next lookup tries that step again first.
+    mutable int lastFound_ = -1;
+    mutable int step_ = 1;
 };
 
 }  // namespace qel::db

@@ -67,8 +67,11 @@ std::string NumberText(const Cell& cell, const ColumnForm& column) {
 }
 
 DateTime StoredDateTime(const Cell& cell, const ColumnForm& column, std::string* fraction = nullptr) {
-    if (cell.index() == 3 || cell.index() == 4) {
-        if (auto parsed = forms::ParseDateTime(RawText(cell), fraction)) return *parsed;
+    // A date's text form is plain ASCII: it is read from the stored bytes as they are.
+    const std::string* stored = std::get_if<std::string>(&cell);
+    if (const Bytes* bytes = std::get_if<Bytes>(&cell)) stored = &bytes->data;
+    if (stored) {
+        if (auto parsed = forms::ParseDateTime(*stored, fraction)) return *parsed;
     }
     throw Failure(msg::InvalidDateTime(Shown(cell), column.name));
 }

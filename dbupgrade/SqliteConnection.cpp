@@ -33,7 +33,9 @@ public:
     SqliteConnection(const std::wstring& path, ShareMode mode, CommitMode commits) : path_(text::Narrow(path)) {
         const bool exclusive = mode == ShareMode::Exclusive;
         sqlite3* db = nullptr;
-        int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE,
+        // A connection is used by one thread at a time (the wizard's database work all
+        // runs on its window's thread), so the engine need not lock it on every call.
+        int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
                                  exclusive ? ExclusiveVfsName() : nullptr);
         db_ = db;
         if (rc != SQLITE_OK) {

@@ -17,8 +17,7 @@ struct SqliteCursor::Writer {
     std::vector<ColumnForm> forms;       // per query column: how it takes values
     std::vector<std::string> generated;  // counter columns that get the next number
     std::map<std::vector<bool>, Statement> inserts;  // by the set of assigned columns
-    Statement readBack;
-    bool readBackPrepared = false;
+    Statement readBack;  // a posted row by its row number; none for a table without them
 };
 
 namespace {
@@ -206,6 +205,20 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
         }
         w->forms.push_back(std::move(form));
     }
+
+    std::string list;
+    for (int t : w->columnOf) {
+        if (!list.empty()) list += ", ";
+        list += t >= 0 ? QuoteName(w->tableNames[static_cast<size_t>(t)]) : "NULL";
+    }
+    sqlite3_stmt* raw = nullptr;
+    std::string sql = "SELECT " + list + " FROM " + QuoteName(w->table) + " WHERE rowid = ?1";
+    // A table without row numbers keeps the values as they were assigned.
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) == SQLITE_OK)
+        w->readBack.reset(raw);
+    else
+        sqlite3_finalize(raw);
+
     writer_ = std::move(w);
     return *writer_;
 }
@@ -274,9 +287,12 @@ void SqliteCursor::Post() {
     sqlite3_reset(insert);
 
     Row row;
-    row.cells = std::move(buffer_);
     row.rowid = sqlite3_last_insert_rowid(db_);
-    row.readBack = true;
+    row.readBack = writer_->readBack != nullptr;
+    // A row that is read back keeps no copy of its values, and the buffer serves the
+    // next row: a whole table posted through one query (the carry-over's way) does not
+    // pile up in memory.
+    if (!row.readBack) row.cells = std::move(buffer_);
     rows_.push_back(std::move(row));
     position_ = rows_.size() - 1;
     eof_ = false;
@@ -293,24 +309,8 @@ void SqliteCursor::Cancel() {
 
 void SqliteCursor::ReadBack(Row& row) const {
     row.readBack = false;
-    Writer& w = *writer_;
-    if (!w.readBackPrepared) {
-        w.readBackPrepared = true;
-        std::string list;
-        for (int t : w.columnOf) {
-            if (!list.empty()) list += ", ";
-            list += t >= 0 ? QuoteName(w.tableNames[static_cast<size_t>(t)]) : "NULL";
-        }
-        sqlite3_stmt* raw = nullptr;
-        std::string sql = "SELECT " + list + " FROM " + QuoteName(w.table) + " WHERE rowid = ?1";
-        // A table without row numbers keeps the values as they were assigned.
-        if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &raw, nullptr) == SQLITE_OK)
-            w.readBack.reset(raw);
-        else
-            sqlite3_finalize(raw);
-    }
-    sqlite3_stmt* s = w.readBack.get();
-    if (!s) return;
+    sqlite3_stmt* s = writer_->readBack.get();
+    row.cells.assign(columns_.size(), Cell{});  // a row removed meanwhile reads as empty
     sqlite3_bind_int64(s, 1, row.rowid);
     int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {

@@ -23,11 +23,14 @@ thread_local DWORD g_lastOpenError = 0;
 
 HANDLE HandleOf(sqlite3_file* f) { return reinterpret_cast<ExclusiveFile*>(f)->handle; }
 
-OVERLAPPED At(sqlite3_int64 offset) {
-    OVERLAPPED ov{};
-    ov.Offset = static_cast<DWORD>(offset & 0xFFFFFFFF);
-    ov.OffsetHigh = static_cast<DWORD>(static_cast<unsigned long long>(offset) >> 32);
-    return ov;
+// Moves the handle's file pointer, for the read or write that follows. The handle is
+// this connection's own and the engine never uses a connection from two threads at
+// once. An offset in an OVERLAPPED block would save the call, but Wine then posts the
+// result to the (absent) completion port of the file through its server on every call.
+bool Seek(sqlite3_file* f, sqlite3_int64 offset) {
+    LARGE_INTEGER to;
+    to.QuadPart = offset;
+    return SetFilePointerEx(HandleOf(f), to, nullptr, FILE_BEGIN) != 0;
 }
 
 int Close(sqlite3_file* f) {
@@ -39,15 +42,13 @@ int Close(sqlite3_file* f) {
 
 int Read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
     auto* out = static_cast<char*>(buffer);
+    if (!Seek(f, offset)) return SQLITE_IOERR_READ;
     int done = 0;
     while (done < amount) {
-        OVERLAPPED ov = At(offset + done);
         DWORD got = 0;
-        if (!ReadFile(HandleOf(f), out + done, static_cast<DWORD>(amount - done), &got, &ov)) {
-            if (GetLastError() != ERROR_HANDLE_EOF) return SQLITE_IOERR_READ;
-            got = 0;
-        }
-        if (got == 0) break;
+        if (!ReadFile(HandleOf(f), out + done, static_cast<DWORD>(amount - done), &got, nullptr))
+            return SQLITE_IOERR_READ;
+        if (got == 0) break;  // the end of the file
         done += static_cast<int>(got);
     }
     if (done < amount) {
@@ -60,11 +61,11 @@ int Read(sqlite3_file* f, void* buffer, int amount, sqlite3_int64 offset) {
 
 int Write(sqlite3_file* f, const void* buffer, int amount, sqlite3_int64 offset) {
     const auto* in = static_cast<const char*>(buffer);
+    if (!Seek(f, offset)) return SQLITE_IOERR_WRITE;
     int done = 0;
     while (done < amount) {
-        OVERLAPPED ov = At(offset + done);
         DWORD written = 0;
-        if (!WriteFile(HandleOf(f), in + done, static_cast<DWORD>(amount - done), &written, &ov) || written == 0) {
+        if (!WriteFile(HandleOf(f), in + done, static_cast<DWORD>(amount - done), &written, nullptr) || written == 0) {
             DWORD error = GetLastError();
             return error == ERROR_DISK_FULL || error == ERROR_HANDLE_DISK_FULL ? SQLITE_FULL : SQLITE_IOERR_WRITE;
         }

@@ -85,14 +85,39 @@ bool IsValidDateTime(const DateTime& v) {
            v.minute <= 59 && v.second >= 0 && v.second <= 59;
 }
 
-std::string FormatDateTime(const DateTime& v, std::string_view fractionDigits) {
-    char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour, v.minute,
-                  v.second);
-    std::string text = buf;
+namespace {
+
+// The fraction of a second after the seconds, without trailing zeros.
+std::string WithFraction(std::string text, std::string_view fractionDigits) {
     while (!fractionDigits.empty() && fractionDigits.back() == '0') fractionDigits.remove_suffix(1);
     if (!fractionDigits.empty()) text.append(".").append(fractionDigits);
     return text;
+}
+
+}  // namespace
+
+std::string FormatDateTime(const DateTime& v, std::string_view fractionDigits) {
+    // The carry-over formats every date it moves twice: the digits are written directly
+    // when each field fits its width, at a small part of the cost of a formatted print.
+    auto fits = [](int x, int limit) { return x >= 0 && x < limit; };
+    if (fits(v.year, 10000) && fits(v.month, 100) && fits(v.day, 100) && fits(v.hour, 100) && fits(v.minute, 100) &&
+        fits(v.second, 100)) {
+        char out[] = "0000-00-00 00:00:00";
+        auto put = [&out](int end, int x) {
+            for (int at = end; x > 0; --at, x /= 10) out[at] = static_cast<char>('0' + x % 10);
+        };
+        put(3, v.year);
+        put(6, v.month);
+        put(9, v.day);
+        put(12, v.hour);
+        put(15, v.minute);
+        put(18, v.second);
+        return WithFraction(std::string(out, sizeof out - 1), fractionDigits);
+    }
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", v.year, v.month, v.day, v.hour, v.minute,
+                  v.second);
+    return WithFraction(buf, fractionDigits);
 }
 
 std::optional<DateTime> ParseDateTime(std::string_view text, std::string* fraction) {

@@ -23,12 +23,97 @@ std::string FromWide(const std::wstring& w, UINT cp) {
     return s;
 }
 
+// The characters of Windows-1252 bytes 0x80 to 0x9F, as the platform's code page table
+// gives them; every other byte is the character of the same number. The carry-over
+// converts every text value it moves, so this goes without the platform's two calls
+// and the UTF-16 text between them.
+constexpr char16_t kHigh1252[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+// Writes the UTF-8 form of a character of the basic plane (all Windows-1252 has).
+char* PutUtf8(char* out, char32_t c) {
+    if (c < 0x80) {
+        *out++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
+}
+
+// The Windows-1252 byte of a character, or -1 when the code page lacks it.
+int ByteOf(char32_t c) {
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<int>(c);
+    for (int i = 0; i < 32; ++i)
+        if (kHigh1252[i] == c) return 0x80 + i;
+    return -1;
+}
+
+// UTF-8 to Windows-1252 when the text is well formed and every character is in the code
+// page; false otherwise, leaving the platform to decide replacements.
+bool Utf8To1252(const std::string& utf8, std::string& out) {
+    // Short texts, most of what a database holds, are made on the stack first.
+    char stack[256];
+    std::string heap;
+    char* buffer = stack;
+    if (utf8.size() > sizeof stack) {
+        heap.resize(utf8.size());
+        buffer = heap.data();
+    }
+    char* to = buffer;
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const auto* end = p + utf8.size();
+    while (p < end) {
+        char32_t c = *p++;
+        if (c >= 0x80) {
+            int more = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : -1;
+            if (more < 0 || end - p < more) return false;
+            c &= more == 1 ? 0x1F : 0x0F;
+            for (int i = 0; i < more; ++i) {
+                if ((p[i] & 0xC0) != 0x80) return false;
+                c = (c << 6) | (p[i] & 0x3F);
+            }
+            p += more;
+            if (c < (more == 1 ? 0x80u : 0x800u)) return false;  // overlong
+        }
+        int byte = ByteOf(c);
+        if (byte < 0) return false;
+        *to++ = static_cast<char>(byte);
+    }
+    out.assign(buffer, to);
+    return true;
+}
+
 }  // namespace
 
 std::wstring Widen(const std::string& cp1252) { return ToWide(cp1252, kCodePage); }
 std::string Narrow(const std::wstring& utf16) { return FromWide(utf16, kCodePage); }
-std::string ToUtf8(const std::string& cp1252) { return FromWide(ToWide(cp1252, kCodePage), CP_UTF8); }
-std::string FromUtf8(const std::string& utf8) { return FromWide(ToWide(utf8, CP_UTF8), kCodePage); }
+
+std::string ToUtf8(const std::string& cp1252) {
+    char stack[768];
+    std::string heap;
+    char* buffer = stack;
+    if (cp1252.size() * 3 > sizeof stack) {
+        heap.resize(cp1252.size() * 3);
+        buffer = heap.data();
+    }
+    char* to = buffer;
+    for (unsigned char b : cp1252) to = PutUtf8(to, b >= 0x80 && b < 0xA0 ? kHigh1252[b - 0x80] : b);
+    return std::string(buffer, to);
+}
+
+std::string FromUtf8(const std::string& utf8) {
+    std::string out;
+    if (Utf8To1252(utf8, out)) return out;
+    return FromWide(ToWide(utf8, CP_UTF8), kCodePage);
+}
 
 std::string Utf8(std::wstring_view w) {
     std::string out;

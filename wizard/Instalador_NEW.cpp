@@ -50,9 +50,11 @@ void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
     if (!RegisterClassExA(&wc)) throw Failure("Cannot register the wizard window class");
 }
 
-// Width and height of a text in a font, on the screen.
+// Width and height of a text in a font, on the screen. A memory device context of the
+// screen measures as the screen's own does, without the round trip of taking the
+// screen's (a quarter of a millisecond under Wine, for every label).
 SIZE TextSize(HFONT font, const char* text) {
-    WindowDc dc(nullptr);
+    MemoryDc dc(nullptr);
     Selected s(dc.get(), font);
     SIZE size{0, 0};
     GetTextExtentPoint32A(dc.get(), text, lstrlenA(text), &size);
@@ -75,9 +77,11 @@ TfrmInstala::TfrmInstala(HINSTANCE instance, int dpi)
     RegisterWindowClass(instance, &TfrmInstala::WindowProc);
     RECT r{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&r, kFrameStyle, FALSE, kFrameExStyle);
-    // Owned by the taskbar entry's window, so the entry is the program's only one.
-    CreateWindowExA(kFrameExStyle, kClassName, kCaption, kFrameStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                    r.right - r.left, r.bottom - r.top, taskbar_.Handle(), nullptr, instance, this);
+    // Owned by the taskbar entry's window, so the entry is the program's only one. Made
+    // where it will show, centred on the screen: moving it later costs a round trip.
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    CreateWindowExA(kFrameExStyle, kClassName, kCaption, kFrameStyle, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - h) / 2, w, h, taskbar_.Handle(), nullptr, instance, this);
     if (!hwnd_) {
         if (creationFailure_) std::rethrow_exception(creationFailure_);
         throw Failure("Cannot create the wizard window");
@@ -90,11 +94,6 @@ TfrmInstala::~TfrmInstala() {
 }
 
 void TfrmInstala::Show() {
-    RECT r;
-    GetWindowRect(hwnd_, &r);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    SetWindowPos(hwnd_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - w) / 2,
-                 (GetSystemMetrics(SM_CYSCREEN) - h) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     taskbar_.Show();
     ShowWindow(hwnd_, SW_SHOW);
     SetForegroundWindow(hwnd_);

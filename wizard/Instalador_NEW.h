@@ -41,7 +41,8 @@ public:
     TfrmInstala(const TfrmInstala&) = delete;
     TfrmInstala& operator=(const TfrmInstala&) = delete;
 
-    // Shows the window centred on the screen, with the focus on the page control.
+    // Shows the window, which is made centred on the screen, with the focus on the page
+    // control.
     void Show();
     HWND Handle() const { return hwnd_; }
     bool Alive() const { return hwnd_ != nullptr; }

@@ -13,7 +13,9 @@ namespace {
 
 TEST(Answers, ALargeUpdateKeepsTheWindowAnsweringAndTheCopyAnimationMoving) {
     test::TempFolder work("e2eanswer");
-    const int rows = 25000;
+    // Enough rows that the run lasts seconds even with a fast carry-over: the animation is
+    // looked at every 250 ms.
+    const int rows = 150000;
     const uidriver::UpdateMeasure m =
         uidriver::MeasureUpdate(DemoFolder("medium"), DemoFolder("installed-3.1.9"), work / "atualizacao", rows);
     EXPECT_EQ(m.carried, rows + 3) << "the added rows and the three of the installed database dated before 2007";

@@ -6,24 +6,28 @@
 //       table with bound values, one commit per row, with the settings the carry-over
 //       gives the staged database.
 //
-//   qel_carry_benchmark [rows] [durable]      (default 100000 rows)
+//   qel_carry_benchmark [rows] [rounds] [durable] [files]   (default 100000 rows, 3 rounds)
 //
 // The rows are spread over the seven carried tables, ten columns of mixed kinds each,
 // with nulls and empty dates among them and one row in ten dated after the cut-off (not
-// carried). "durable" also measures floor (b) with the engine's ordinary commits, which
-// are flushed to disk one by one. Prints seconds, rows per second, the CPU time of this
-// process (what is left is the platform's file work outside it) and the ratios, and
-// checks that the carry-over stored exactly the rows of floor (b). A developer tool, not
-// part of the suite.
+// carried). The measures take turns for the given number of rounds and their medians
+// are compared. "durable" also measures floor (b) with the engine's ordinary commits,
+// which are flushed to disk one by one; "files" counts and times the engine's calls on
+// its files (FileCallCounter.h). Prints seconds, rows per second, the CPU time of this
+// process (what is left is the platform's work outside it) and the ratios, and checks
+// that the carry-over stored exactly the rows of floor (b). A developer tool, not part
+// of the suite.
 #include <windows.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <string>
 #include <vector>
 
 #include "dbupgrade/CarryOver.h"
+#include "tests/integration/FileCallCounter.h"
 #include "dbupgrade/SqliteConnection.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
@@ -165,11 +169,6 @@ void MakeNew(const std::string& path) {
     for (const char* table : kTabelasMigradas) db.Exec(Declaration(table, true));
 }
 
-struct Measure {
-    double seconds = 0;
-    double cpu = 0;
-};
-
 double ProcessCpuSeconds() {
     FILETIME created, exited, kernel, user;
     GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
@@ -179,12 +178,23 @@ double ProcessCpuSeconds() {
     return s(kernel) + s(user);
 }
 
+struct Measure {
+    double seconds = 0;
+    double cpu = 0;
+    std::string files;  // the file calls made, when counted
+};
+
+bool g_countFiles = false;
+
 template <class F>
-Measure Time(F&& work) {
+Measure Time(F&& work, long long rows) {
+    bench::ResetFileCalls();
     double cpu = ProcessCpuSeconds();
     auto start = Clock::now();
     work();
-    return {std::chrono::duration<double>(Clock::now() - start).count(), ProcessCpuSeconds() - cpu};
+    Measure m{std::chrono::duration<double>(Clock::now() - start).count(), ProcessCpuSeconds() - cpu, {}};
+    if (g_countFiles) m.files = bench::FileCallReport(rows);
+    return m;
 }
 
 void BulkFloor(const std::string& installed, const std::string& staged) {
@@ -261,15 +271,48 @@ long long Differences(const std::string& a, const std::string& b) {
     return n;
 }
 
-void Print(const char* what, const Measure& m, long long rows) {
-    std::printf("%-44s %9.2f s %10.0f rows/s   CPU %8.2f s (%6.1f us/row)\n", what, m.seconds, rows / m.seconds, m.cpu,
-                m.cpu * 1e6 / static_cast<double>(rows));
+// The median of each measure over the rounds, with every round's time.
+struct Series {
+    std::vector<Measure> rounds;
+    static double Median(std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        const size_t n = v.size();
+        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+    }
+    double Seconds() const {
+        std::vector<double> v;
+        for (const Measure& m : rounds) v.push_back(m.seconds);
+        return Median(v);
+    }
+    double Cpu() const {
+        std::vector<double> v;
+        for (const Measure& m : rounds) v.push_back(m.cpu);
+        return Median(v);
+    }
+};
+
+void Print(const char* what, const Series& s, long long rows) {
+    const double seconds = s.Seconds(), cpu = s.Cpu();
+    std::printf("%-40s %8.3f s %9.0f rows/s  CPU %7.3f s (%5.1f us/row)  rounds:", what, seconds, rows / seconds, cpu,
+                cpu * 1e6 / static_cast<double>(rows));
+    for (const Measure& m : s.rounds) std::printf(" %.3f", m.seconds);
+    std::printf("\n");
+    std::fputs(s.rounds.back().files.c_str(), stdout);
 }
 
 int Run(int argc, char** argv) {
     const int rows = argc > 1 ? std::atoi(argv[1]) : 100000;
-    const bool durable = argc > 2 && std::string(argv[2]) == "durable";
+    const int roundCount = argc > 2 ? std::atoi(argv[2]) : 3;
+    bool durable = false;
+    for (int i = 3; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "durable") durable = true;
+        else if (option == "files") g_countFiles = true;
+        else Fail("unknown option " + option);
+    }
     if (rows < 7) Fail("at least 7 rows");
+    if (roundCount < 1) Fail("at least one round");
+    if (g_countFiles) bench::InstallFileCallCounter();
 
     WizardState state;
     const std::string folder = fs::TempPath() + "qel-carry-benchmark";
@@ -284,40 +327,45 @@ int Run(int argc, char** argv) {
     const std::string floorCopy = folder + "\\piso-b.mdb";
 
     const long long carried = MakeInstalled(installed, rows);
-    std::printf("rows carried: %lld of %lld, over %zu tables of %zu columns\n", carried,
-                RowsIn(installed), kTabelasMigradas.size(), kColumns.size());
+    std::printf("rows carried: %lld of %lld, over %zu tables of %zu columns; %d rounds, medians\n", carried,
+                RowsIn(installed), kTabelasMigradas.size(), kColumns.size(), roundCount);
 
-    MakeNew(staged);
-    Measure bulk = Time([&] { BulkFloor(installed, staged); });
-    if (RowsIn(staged) != carried) Fail("floor (a) carried the wrong number of rows");
-
-    Measure durableFloor;
-    if (durable) {
-        MakeNew(staged);
-        durableFloor = Time([&] { CommitPerRowFloor(installed, staged, false); });
-    }
-
-    MakeNew(staged);
-    Measure perRow = Time([&] { CommitPerRowFloor(installed, staged, true); });
-    if (RowsIn(staged) != carried) Fail("floor (b) carried the wrong number of rows");
-    DeleteFileA(floorCopy.c_str());
-    if (!MoveFileA(staged.c_str(), floorCopy.c_str())) Fail("cannot keep the rows of floor (b)");
-
-    MakeNew(staged);
+    // The measures take turns, so that each sees the machine as the others do.
+    Series bulk, durableFloor, perRow, carry;
     QuietUi ui;
-    Measure carry = Time([&] {
-        if (!MigraDados(state, ui)) Fail("the carry-over did not open the installed database");
-    });
-    if (RowsIn(staged) != carried) Fail("the carry-over carried the wrong number of rows");
+    for (int round = 0; round < roundCount; ++round) {
+        MakeNew(staged);
+        bulk.rounds.push_back(Time([&] { BulkFloor(installed, staged); }, carried));
+        if (RowsIn(staged) != carried) Fail("floor (a) carried the wrong number of rows");
+
+        if (durable) {
+            MakeNew(staged);
+            durableFloor.rounds.push_back(Time([&] { CommitPerRowFloor(installed, staged, false); }, carried));
+        }
+
+        MakeNew(staged);
+        perRow.rounds.push_back(Time([&] { CommitPerRowFloor(installed, staged, true); }, carried));
+        if (RowsIn(staged) != carried) Fail("floor (b) carried the wrong number of rows");
+        DeleteFileA(floorCopy.c_str());
+        if (!MoveFileA(staged.c_str(), floorCopy.c_str())) Fail("cannot keep the rows of floor (b)");
+
+        MakeNew(staged);
+        carry.rounds.push_back(Time([&] {
+            if (!MigraDados(state, ui)) Fail("the carry-over did not open the installed database");
+        }, carried));
+        if (RowsIn(staged) != carried) Fail("the carry-over carried the wrong number of rows");
+    }
     const long long differences = Differences(staged, floorCopy);
 
     Print("(a) bulk floor, INSERT ... SELECT", bulk, carried);
     if (durable) Print("(b) commit per row, durable commits", durableFloor, carried);
     Print("(b) commit per row, staged-copy commits", perRow, carried);
     Print("MigraDados", carry, carried);
-    std::printf("ratio MigraDados / (b): %.2f\nratio MigraDados / (a): %.1f\n", carry.seconds / perRow.seconds,
-                carry.seconds / bulk.seconds);
-    if (durable) std::printf("ratio (b) durable / (b) staged-copy: %.2f\n", durableFloor.seconds / perRow.seconds);
+    std::printf("ratio MigraDados / (b): %.2f\nratio MigraDados / (a): %.1f\n", carry.Seconds() / perRow.Seconds(),
+                carry.Seconds() / bulk.Seconds());
+    std::printf("ratio of CPU times, MigraDados / (a): %.1f\n", carry.Cpu() / bulk.Cpu());
+    if (durable)
+        std::printf("ratio (b) durable / (b) staged-copy: %.2f\n", durableFloor.Seconds() / perRow.Seconds());
     std::printf("rows differing from floor (b): %lld\n", differences);
 
     for (const std::string& f : {installed, staged, floorCopy}) DeleteFileA(f.c_str());

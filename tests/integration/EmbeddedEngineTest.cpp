@@ -139,6 +139,11 @@ TEST_F(EmbeddedEngine, ColumnsComeInDeclaredOrderAndAreFoundIgnoringCase) {
     EXPECT_EQ(FailureOf([&] { q.AsString("NADA"); }), "Field 'NADA' not found");
     EXPECT_EQ(FailureOf([&] { q.AsDateTime("nada"); }), "Field 'nada' not found");
     EXPECT_EQ(FailureOf([&] { q.FieldName(19); }), "List index out of bounds (19)");
+
+    // Two columns named alike but for case: whatever the spelling, the first is found.
+    q.SetSql("SELECT DE_NOME AS nome, DE_SIGLA AS NOME, ID AS Nome FROM TB_TUDO");
+    q.Open();
+    for (const char* spelling : {"nome", "NOME", "Nome", "nOME"}) EXPECT_EQ(q.FieldIndex(spelling), 0) << spelling;
 }
 
 TEST_F(EmbeddedEngine, ReadsEveryKindAsTextAndNullsAsEmpty) {

@@ -2,6 +2,8 @@
 // stop, the connection texts and the text conversions at the platform boundary.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include "dbupgrade/ConnectionText.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -44,6 +46,31 @@ TEST(Text, Windows1252RoundTripsThroughUtf16AndUtf8) {
     EXPECT_EQ(text::ToUtf8(accents), "Instala\xC3\xA7\xC3\xA3o n\xC2\xBA 1 \xE2\x82\xAC");
     EXPECT_EQ(text::FromUtf8(text::ToUtf8(accents)), accents);
     EXPECT_EQ(text::Upper("tb_operadora \xE7"), "TB_OPERADORA \xC7");
+}
+
+// The conversions to and from UTF-8 go without the platform for what Windows-1252 holds;
+// they must give what the platform's code page tables give, byte for byte.
+TEST(Text, Utf8ConversionsAgreeWithThePlatformForEveryByteAndReplacementsStayThePlatforms) {
+    auto platform = [](const std::string& from, UINT fromPage, UINT toPage) {
+        int n = MultiByteToWideChar(fromPage, 0, from.data(), static_cast<int>(from.size()), nullptr, 0);
+        std::wstring w(static_cast<size_t>(n), L'\0');
+        MultiByteToWideChar(fromPage, 0, from.data(), static_cast<int>(from.size()), w.data(), n);
+        int m = WideCharToMultiByte(toPage, 0, w.data(), n, nullptr, 0, nullptr, nullptr);
+        std::string out(static_cast<size_t>(m), '\0');
+        WideCharToMultiByte(toPage, 0, w.data(), n, out.data(), m, nullptr, nullptr);
+        return out;
+    };
+    std::string every;
+    for (int b = 1; b < 256; ++b) {
+        const std::string one(1, static_cast<char>(b));
+        EXPECT_EQ(text::ToUtf8(one), platform(one, 1252, CP_UTF8)) << "byte " << b;
+        EXPECT_EQ(text::FromUtf8(text::ToUtf8(one)), one) << "byte " << b;
+        every += one;
+    }
+    EXPECT_EQ(text::ToUtf8(every), platform(every, 1252, CP_UTF8));
+    // Characters the code page lacks and malformed UTF-8 are left to the platform.
+    for (const std::string utf8 : {"a\xC4\x81" "b", "\xE2\x82", "x\xC0\xAF" "y", "\xF0\x9F\x98\x80 ok", "\xFF"})
+        EXPECT_EQ(text::FromUtf8(utf8), platform(utf8, CP_UTF8, 1252)) << utf8;
 }
 
 TEST(Text, SourceLiteralsAreCompiledAsWindows1252) {

@@ -1,5 +1,12 @@
 // The reference for start-up timing: a Win32 program that only shows an empty window.
+//   qel_bare_window [<steps-file>]
+// Built a second time as qel_bare_window_ado (QEL_BARE_WINDOW_ADO), it also starts COM
+// and creates the ADO connection object before its window, as the wizard's start-up
+// does. With a file it writes the time of its steps there (loading, COM with the ADO
+// object, window, shown; StepClock.h) and ends once shown.
 #include <windows.h>
+
+#include "tools/bench/StepClock.h"
 
 namespace {
 
@@ -11,9 +18,25 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
 
+#ifdef QEL_BARE_WINDOW_ADO
+// ADODB.Connection, created in process as the wizard creates it.
+constexpr CLSID kClsidAdoConnection = {
+    0x00000514, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+#endif
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
+    std::vector<double> ends{qel::bench::SinceCreation()};
+    const char* stepsFile = __argc > 1 ? __argv[1] : nullptr;
+#ifdef QEL_BARE_WINDOW_ADO
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    IUnknown* connection = nullptr;
+    CoCreateInstance(kClsidAdoConnection, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                     reinterpret_cast<void**>(&connection));
+#endif
+    ends.push_back(qel::bench::SinceCreation());
+
     WNDCLASSA wc{};
     wc.lpfnWndProc = Proc;
     wc.hInstance = instance;
@@ -22,11 +45,24 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int show) {
     RegisterClassA(&wc);
     HWND hwnd = CreateWindowA("BareWindow", "Bare window", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
                               606, 411, nullptr, nullptr, instance, nullptr);
+    ends.push_back(qel::bench::SinceCreation());
     ShowWindow(hwnd, show);
-    MSG m;
-    while (GetMessageA(&m, nullptr, 0, 0) > 0) {
-        TranslateMessage(&m);
-        DispatchMessageA(&m);
+    UpdateWindow(hwnd);
+    ends.push_back(qel::bench::SinceCreation());
+    int rc = 0;
+    if (stepsFile) {
+        DestroyWindow(hwnd);
+        rc = qel::bench::WriteSteps(stepsFile, ends) ? 0 : 1;
+    } else {
+        MSG m;
+        while (GetMessageA(&m, nullptr, 0, 0) > 0) {
+            TranslateMessage(&m);
+            DispatchMessageA(&m);
+        }
     }
-    return 0;
+#ifdef QEL_BARE_WINDOW_ADO
+    if (connection) connection->Release();
+    CoUninitialize();
+#endif
+    return rc;
 }

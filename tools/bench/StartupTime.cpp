@@ -68,6 +68,11 @@ int main(int argc, char** argv) {
         medians.push_back(Median(times[i]));
         std::printf("  median %.0f ms\n", medians.back());
     }
-    for (size_t i = 1; i < medians.size(); ++i) std::printf("ratio of medians: %.2f\n", medians[0] / medians[i]);
+    auto name = [&](size_t i) {
+        std::string path = argv[3 + 2 * i];
+        return path.substr(path.find_last_of('\\') + 1);
+    };
+    for (size_t i = 1; i < medians.size(); ++i)
+        std::printf("ratio of medians, %s / %s: %.2f\n", name(0).c_str(), name(i).c_str(), medians[0] / medians[i]);
     return 0;
 }
