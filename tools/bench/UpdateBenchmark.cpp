@@ -32,6 +32,7 @@
 namespace {
 
 using namespace qel;
+using uidriver::RemoveTree;
 using uidriver::WizardSession;
 
 const char* const kTables[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
@@ -100,21 +101,6 @@ bool HasBackup(const std::string& folder) {
     if (h == INVALID_HANDLE_VALUE) return false;
     FindClose(h);
     return true;
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = d.cFileName, full = path + "\\" + name;
-            if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &d));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 // One update through the window; the duration of each phase in milliseconds.

@@ -18,6 +18,7 @@
 namespace {
 
 using namespace qel;
+using uidriver::RemoveTree;
 using uidriver::WizardSession;
 
 const char* const kTables[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
@@ -94,21 +95,6 @@ void ListFolder(const std::string& folder) {
         Say("    " + std::string(d.cFileName) + "  (" + std::to_string(d.nFileSizeLow) + " bytes)");
     } while (FindNextFileA(h, &d));
     FindClose(h);
-}
-
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &d);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = d.cFileName, full = path + "\\" + name;
-            if (name == "." || name == "..") continue;
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
-            else DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &d));
-        FindClose(h);
-    }
-    RemoveDirectoryA(path.c_str());
 }
 
 int Run(const std::vector<std::string>& a) {

@@ -17,6 +17,21 @@ void CopyFolderFiles(const std::string& from, const std::string& to) {
     FindClose(h);
 }
 
+void RemoveTree(const std::string& path) {
+    WIN32_FIND_DATAA d;
+    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &d);
+    if (h != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = d.cFileName, full = path + "\\" + name;
+            if (name == "." || name == "..") continue;
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(full);
+            else DeleteFileA(full.c_str());
+        } while (FindNextFileA(h, &d));
+        FindClose(h);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
 WizardSession::WizardSession(const std::string& medium)
     : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium)) {
     window_ = program_.WaitWindow(kCaption, kWait, "TfrmInstala");

@@ -13,6 +13,8 @@ inline constexpr DWORD kWait = 20000;
 
 // Copies every file of a folder into another (no sub-folders); throws when one fails.
 void CopyFolderFiles(const std::string& from, const std::string& to);
+// Removes a folder with everything below it, as far as it can; reports nothing.
+void RemoveTree(const std::string& path);
 
 class WizardSession {
 public:
