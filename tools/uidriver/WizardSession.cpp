@@ -17,8 +17,8 @@ void CopyFolderFiles(const std::string& from, const std::string& to) {
     FindClose(h);
 }
 
-WizardSession::WizardSession(const std::string& medium)
-    : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium)) {
+WizardSession::WizardSession(const std::string& medium, const std::string& arguments)
+    : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium, arguments)) {
     window_ = program_.WaitWindow(kCaption, kWait, "TfrmInstala");
 }
 

@@ -17,8 +17,8 @@ void CopyFolderFiles(const std::string& from, const std::string& to);
 class WizardSession {
 public:
     // Starts the wizard of the medium in that folder, the medium being the current folder,
-    // and waits for its window.
-    explicit WizardSession(const std::string& medium);
+    // with those command-line arguments, and waits for its window.
+    explicit WizardSession(const std::string& medium, const std::string& arguments = "");
 
     uidriver::Program& Program() { return program_; }
     HWND Window() const { return window_; }
