@@ -32,6 +32,8 @@ echo "  InstalaQEL.exe /silent /type=update /dir=$(winpath "$out/silent-3.1.9") 
 silent=0
 "$root/tools/wine-run.sh" "$prefix" i686 "$(winpath "$out/medium/InstalaQEL.exe")" /silent /type=update \
   "/dir=$(winpath "$out/silent-3.1.9")" "/log=$(winpath "$out/silent-update.log")" || silent=$?
+# The prefix's Wine session ends with it: the wizard below gets a session with a display.
+WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 # A Unix exit status keeps only the low 8 bits (3010 would read 194); the log has the code.
 echo "  exit status $silent; the log ($out/silent-update.log):"
 if [ -f "$out/silent-update.log" ]; then
