@@ -203,6 +203,12 @@ TEST(Unattended, TheWizardAnswersItsCommandLineInABox) {
         WizardSession::Answer(box, "OK");
         EXPECT_EQ(p.WaitExit(uidriver::kWait), code);
     }
+    // Without /silent, /type and /dir are the wizard's first choices.
+    TempFolder chosen("e2echosen");
+    DemoSession s({}, "-TYPE=install \"/dir=" + chosen.Path() + "\"");
+    HWND fresh = uidriver::WaitFor(s.Window(), nullptr, "1- Instala QEL", 5000);
+    EXPECT_EQ(SendMessageA(fresh, BM_GETCHECK, 0, 0), BST_CHECKED);
+    EXPECT_EQ(s.Folder(), chosen.Path());
 }
 
 // The wizard's run holds the folder: an unattended run for it ends at once with 10; the
