@@ -1,7 +1,8 @@
 #pragma once
 // The one door through which the installation engine and the database upgrade reach the
 // user: message dialogs, the copy animation, the pages and the window itself. The wizard
-// window implements it; tests use a scripted implementation that records every call.
+// window implements it, the unattended installation answers it without any window, and
+// tests use a scripted implementation that records every call.
 #include <string>
 
 namespace qel {
@@ -20,6 +21,11 @@ public:
     // A modal message dialog; returns the button pressed.
     virtual RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
                                             BotoesMensagem botoes) = 0;
+    // The failure box: a failure that no step handled, shown with TextoDaCaixaDeFalha; the
+    // operation that met it has ended.
+    virtual void MostraFalha(const std::string& mensagem) = 0;
+    // A step of the run and how it went, for the installation log; nothing is shown.
+    virtual void Relata(const std::string& /*etapa*/, const std::string& /*resultado*/) {}
     // Starts and shows (true) or stops and hides (false) the copy animation; a failure to
     // open the clip is thrown.
     virtual void MostraAnimacao(bool ligada) = 0;
@@ -46,5 +52,12 @@ public:
     // Replaces the text of the install folder field (with the folder as a full path).
     virtual void DefinePastaInstalacao(const std::string& pasta) = 0;
 };
+
+// The text the failure box shows for a failure's message: a "." is appended when the
+// message's last character sorts after "." in the character order.
+inline std::string TextoDaCaixaDeFalha(const std::string& mensagem) {
+    if (!mensagem.empty() && static_cast<unsigned char>(mensagem.back()) > '.') return mensagem + ".";
+    return mensagem;
+}
 
 }  // namespace qel

@@ -6,6 +6,7 @@
 #include "dbupgrade/ConnectionText.h"
 #include "dbupgrade/Messages.h"
 #include "platform/Failure.h"
+#include "platform/FileSystem.h"
 #include "platform/Text.h"
 
 namespace qel {
@@ -28,7 +29,7 @@ void Configura(db::Connection& conexao, const std::string& banco) {
 
 }  // namespace
 
-bool MigraDados(const WizardState& estado, UiPort& ui) {
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
     auto bancos = std::make_unique<BancosDaMigracao>();
     Configura(bancos->instalado, estado.TargetDir + "\\" + "QEL.mdb");
     bancos->instalado.SetShareMode(db::ShareMode::Exclusive);
@@ -40,6 +41,8 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     try {
         bancos->instalado.Connect();
     } catch (const std::exception& falha) {
+        // Looked at before the message, which may stay open while the other program lets go.
+        if (emUso) *emUso = fs::HeldByAnother(estado.TargetDir + "\\" + "QEL.mdb");
         ui.MostraMensagem(falha.what(), TipoMensagem::Simples, BotoesMensagem::Ok);
         bancos->instalado.Disconnect();
         bancos.reset();
@@ -49,7 +52,10 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     bancos->novo.Connect();
 
     const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    for (const char* tabela : kTabelasMigradas) CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
+    for (const char* tabela : kTabelasMigradas) {
+        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
+        ui.Relata(std::string("Migração de ") + tabela, std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"));
+    }
 
     bancos->origem.Close();
     bancos->destino.Close();
@@ -58,7 +64,7 @@ bool MigraDados(const WizardState& estado, UiPort& ui) {
     return true;
 }
 
-void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
+long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
                  const KeepAlive& aCadaLinha) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
@@ -66,6 +72,7 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     destino.Open();
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
     long linha = 0;  // of the source, counting the rows not carried
+    long levadas = 0;
     origem.First();
     while (!origem.Eof()) {
         ++linha;
@@ -86,10 +93,12 @@ void CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
             }
         }
         destino.Post();
+        ++levadas;
         origem.Next();
     }
     origem.Close();
     destino.Close();
+    return levadas;
 }
 
 }  // namespace qel

@@ -9,10 +9,12 @@
 namespace qel {
 namespace {
 
-bool FalhaComFechamento(UiPort& ui, const std::string& texto) {
+using Fim = ResultadoAdo::Fim;
+
+ResultadoAdo FalhaComFechamento(UiPort& ui, const std::string& texto, Fim fim) {
     ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
     ui.Fecha();
-    return false;
+    return {fim};
 }
 
 // Whether the probe connection opens the staged database. Any failure counts as "no": a
@@ -33,10 +35,10 @@ std::string MensagemAdoNaoIniciado(DWORD erro) {
            " não pôde ser executado: " + text::SystemErrorText(erro, kProgramaDoAdo);
 }
 
-bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
+ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     const std::string pastaAdo = estado.AdoStagingDir();
     if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
-        return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!");
+        return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!", Fim::PastaNaoCriada);
 
     const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
@@ -53,11 +55,11 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     if (!abre) {
         if (!fs::FileExists(estado.SourceDir + "disk.3")) {
             fs::ChangeDir(estado.SourceDir);
-            return FalhaComFechamento(ui, "Disco nº 1 do ADO não foi descompactado corretamente");
+            return FalhaComFechamento(ui, "Disco nº 1 do ADO não foi descompactado corretamente", Fim::DiscoAusente);
         }
         if (!fs::FileExists(estado.SourceDir + "disk.4")) {
             fs::ChangeDir(estado.SourceDir);
-            return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente");
+            return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente", Fim::DiscoAusente);
         }
         // How the setup ends is its own business; the open is not tried again. One that
         // could not even start leaves a machine that cannot open the database. The window
@@ -66,15 +68,17 @@ bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
         if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
             const DWORD erro = GetLastError();
             fs::ChangeDir(estado.SourceDir);
-            return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro));
+            return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro), Fim::SetupNaoIniciado);
         }
     }
+    ui.Relata("Componentes de acesso a dados",
+              abre ? "o banco de dados abre, nada a instalar" : std::string(kProgramaDoAdo) + " /qnt executado");
     try {
         conexao.Disconnect();
     } catch (const std::exception&) {
         // Closing a probe that may never have opened has nothing to report.
     }
-    return true;
+    return {abre ? Fim::BancoAbre : Fim::SetupExecutado};
 }
 
 }  // namespace qel

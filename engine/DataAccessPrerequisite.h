@@ -22,13 +22,25 @@ inline constexpr std::array<const char*, 18> ArquivosADO = {
 // The data-access setup program, found by the platform's search order for command lines.
 inline constexpr const char* kProgramaDoAdo = "Setup.Exe";
 
+// How the prerequisite ended; true when the run may go on.
+struct ResultadoAdo {
+    enum class Fim {
+        BancoAbre,         // the staged database opens: nothing was installed
+        SetupExecutado,    // the data-access setup ran (the machine wants a restart)
+        PastaNaoCriada,    // the staging folder could not be made
+        DiscoAusente,      // a data-access part of the medium is missing
+        SetupNaoIniciado,  // the data-access setup could not be started
+    } fim;
+    explicit operator bool() const { return fim == Fim::BancoAbre || fim == Fim::SetupExecutado; }
+};
+
 // Stages the data-access setup files from the current folder (the medium) into
 // AdoStagingDir, probes the staged database, and when the probe fails checks the medium's
 // data-access parts and runs their setup silently, waiting for it. A setup that could not
 // be started (missing, blocked, not a program) is reported with the system's reason.
-// Returns false after an error that it reported and that closed the window; true when
-// the run may go on. Leaves AdoStagingDir as the current folder when it returns true.
-bool InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui);
+// Every error is reported and closes the window (the result then says which). Leaves
+// AdoStagingDir as the current folder when the run may go on.
+ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui);
 
 // The error text when the data-access setup could not be started, with the system's
 // reason for the error code.

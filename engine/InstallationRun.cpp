@@ -9,7 +9,9 @@
 #include "dbupgrade/VersionCheck.h"
 #include "engine/DataAccessPrerequisite.h"
 #include "engine/FolderCleanup.h"
+#include "engine/InstallGuard.h"
 #include "engine/PayloadStaging.h"
+#include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
 
 namespace qel {
@@ -22,9 +24,39 @@ void Erro(UiPort& ui, const std::string& texto) {
     ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
 }
 
-void ErroEFecha(UiPort& ui, const std::string& texto) {
+Desfecho ErroEFecha(UiPort& ui, const std::string& texto, Desfecho desfecho) {
     Erro(ui, texto);
     ui.Fecha();
+    return desfecho;
+}
+
+// An error of the run after which the window stays open on page 3, the animation stopped.
+Desfecho ErroEPara(UiPort& ui, const std::string& texto, Desfecho desfecho) {
+    Erro(ui, texto);
+    ui.MostraAnimacao(false);
+    return desfecho;
+}
+
+// A database step that failed: the installed database is in use when another program
+// has it open now, otherwise it is the database's own failure.
+Desfecho DesfechoDoBanco(const WizardState& estado) {
+    return fs::HeldByAnother(estado.TargetDir + "\\" + "QEL.mdb") ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
+}
+
+Desfecho DesfechoDoAdo(ResultadoAdo ado) {
+    switch (ado.fim) {
+        case ResultadoAdo::Fim::DiscoAusente: return Desfecho::MidiaIncompleta;
+        case ResultadoAdo::Fim::SetupNaoIniciado: return Desfecho::AcessoADadosNaoInstalado;
+        default: return Desfecho::OutraFalha;
+    }
+}
+
+// Which files of the medium the staging copied, for the log.
+std::string ArquivosPreparados(const ResultadoPreparo& preparo, const std::string& pasta) {
+    std::string faltam;
+    for (size_t i = 0; i < kArquivosPreparados.size(); ++i)
+        if (!preparo.copiado[i]) faltam += std::string(faltam.empty() ? "" : ", ") + kArquivosPreparados[i].origem;
+    return faltam.empty() ? "ok, em " + pasta : "não copiados para " + pasta + ": " + faltam;
 }
 
 // The database in the install folder must match the installation type: an update needs
@@ -61,8 +93,7 @@ bool HaEspacoParaSubstituir(const WizardState& estado, UiPort& ui) {
     if (!instalado || !novo || !livre) return true;  // nothing to measure: the replacement finds out itself
     const std::uint64_t necessario = *instalado + *novo;
     if (*livre >= necessario) return true;
-    Erro(ui, MensagemEspaco(necessario, *livre, estado.TargetDir));
-    ui.MostraAnimacao(false);
+    ErroEPara(ui, MensagemEspaco(necessario, *livre, estado.TargetDir), Desfecho::BancoNaoSubstituido);
     return false;
 }
 
@@ -81,33 +112,141 @@ bool PastaDeTrabalhoExiste(const std::string& pasta) {
 }
 
 // A copy into the install folder or the system folder, without the download mark the
-// medium's file may carry.
-bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo) {
-    if (!fs::CopyOver(origem, destino, vivo)) return false;
-    fs::RemoveZoneMark(destino);
-    return true;
+// medium's file may carry; the log says how it went, with the system's reason.
+bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo, UiPort& ui) {
+    const bool copiado = fs::CopyOver(origem, destino, vivo);
+    if (copiado) fs::RemoveZoneMark(destino);
+    ui.Relata("Cópia de " + origem, copiado ? "ok, em " + destino
+                                             : "falhou, em " + destino + ": " +
+                                                   text::SystemErrorText(GetLastError(), destino));
+    return copiado;
 }
 
-// The update's database step. Returns false when the run must end here with the window
-// left open (the failure has been reported).
-bool AtualizaBanco(const WizardState& estado, UiPort& ui) {
+// The update's database step. Anything but Concluida ends the run with the window left
+// open (the failure has been reported).
+Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui) {
     ui.MantemResponsiva();
     if (ComparaVersaoBanco(estado) == 1) {
-        if (!MigraDados(estado, ui)) return false;
+        ui.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
+        bool emUso = false;
+        if (!MigraDados(estado, ui, &emUso)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
         // Measured again with the rows carried into the new database.
-        if (!HaEspacoParaSubstituir(estado, ui)) return false;
+        if (!HaEspacoParaSubstituir(estado, ui)) return Desfecho::BancoNaoSubstituido;
         ui.MantemResponsiva();
-        ResultadoSubstituicao r = SubstituiBanco(estado, [&ui] { ui.MantemResponsiva(); });
-        if (r != ResultadoSubstituicao::Substituido) {
-            Erro(ui, MensagemSubstituicao(r));
-            ui.MostraAnimacao(false);
-            return false;
-        }
-        return true;
+        SYSTEMTIME agora;
+        GetLocalTime(&agora);
+        const std::string backup = NomeBackup("QEL.mdb", agora);
+        const ResultadoSubstituicao r = SubstituiBanco(estado, agora, [] {}, [&ui] { ui.MantemResponsiva(); });
+        if (r == ResultadoSubstituicao::Incerto) ui.Relata("Cópia de segurança do banco", backup + " (mantida)");
+        if (r != ResultadoSubstituicao::Substituido)
+            // Uncertain: the installed database cannot be said to be unchanged.
+            return ErroEPara(ui, MensagemSubstituicao(r),
+                             r == ResultadoSubstituicao::Incerto ? Desfecho::OutraFalha : Desfecho::BancoNaoSubstituido);
+        ui.Relata("Cópia de segurança do banco", backup);
+        ui.Relata("Substituição do banco", "ok");
+        return Desfecho::Concluida;
     }
     // Asked again on purpose: only a database still of the same version gets the stamp.
-    if (ComparaVersaoBanco(estado) == 0) AtualizaVersaoSistema(estado);
-    return true;
+    if (ComparaVersaoBanco(estado) == 0) {
+        AtualizaVersaoSistema(estado);
+        ui.Relata("Versão do banco", "igual a " + estado.VersaoBanco + ": versão do sistema " +
+                                         estado.VersaoSistema + " registrada");
+    } else {
+        ui.Relata("Versão do banco", "mais nova que " + estado.VersaoBanco + ": banco mantido");
+    }
+    return Desfecho::Concluida;
+}
+
+// The run; `seFalhar` tells what a failure that escapes the step under way means.
+Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho& seFalhar) {
+    estado.TargetDir = ui.PastaInstalacao();
+    if (ui.MostraMensagem(mensagens::kConfirma, TipoMensagem::Confirmacao, BotoesMensagem::SimNao) !=
+        RespostaMensagem::Sim)
+        return Desfecho::Cancelada;
+
+    const int tipo = ui.TipoInstalacao();
+    ui.Relata("Instalação", (tipo == kAtualizacao ? "atualização em " : "instalação nova em ") + estado.TargetDir);
+    // One run at a time for the install folder, and for the staging folder all runs of
+    // this user share, whichever process or face started it.
+    std::string ocupada;
+    const auto trava = InstallGuard::Take({estado.TargetDir, estado.TempDir + "InstQEL"}, ocupada);
+    if (!trava) return ErroEFecha(ui, MensagemOutraInstalacao(ocupada), Desfecho::OutraInstalacao);
+
+    if (!BancoConfereComTipo(estado.TargetDir + "\\" + "QEL.mdb", tipo, ui)) return Desfecho::PastaInadequada;
+    if (tipo == kAtualizacao && !SemCopiaVirtual(estado, ui)) return Desfecho::PastaInadequada;
+
+    ui.MostraAguarde();
+    ui.Repinta();
+    ui.ProcessaMensagens();
+    ui.MostraAnimacao(true);
+
+    if (!fs::ChangeDir(estado.SourceDir))
+        return ErroEFecha(ui, mensagens::kPastaNaoEncontrada, Desfecho::MidiaIncompleta);
+    estado.StagingDir = estado.TempDir + "InstQEL";
+    if (!PastaDeTrabalhoExiste(estado.StagingDir))
+        return ErroEFecha(ui, mensagens::kTemporarioNaoCriado, Desfecho::OutraFalha);
+
+    // Every long step below keeps the window answering (painting, the system's queries,
+    // the animation) through this call.
+    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
+    const ResultadoPreparo preparo = PreparaArquivos(estado, vivo);
+    ui.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
+    // Never an earlier attempt's database, into which rows may already have been carried.
+    if (!preparo.BancoCopiado())
+        return ErroEPara(ui, MensagemBancoNaoPreparado(estado.StagingDir), Desfecho::ArquivoNaoInstalado);
+    bool reiniciar = false;
+    if (tipo == kInstalacaoNova) {
+        const ResultadoAdo ado = InstalaADO(estado, dm, ui);
+        if (!ado) return DesfechoDoAdo(ado);
+        reiniciar = ado.fim == ResultadoAdo::Fim::SetupExecutado;
+    }
+
+    ui.Repinta();
+    fs::ChangeDir(estado.SourceDir);
+    estado.StagingDir = estado.TempDir + "InstQEL";
+    if (!fs::ChangeDir(estado.StagingDir))
+        return ErroEFecha(ui, mensagens::kPastaNaoEncontrada, Desfecho::OutraFalha);
+
+    // Checked before the first file in the install folder changes.
+    if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui))
+        return Desfecho::BancoNaoSubstituido;
+
+    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo, ui))
+        return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
+    // The support library is never replaced once the system folder has one.
+    if (!fs::FileExists(estado.SystemDir + "\\midas.dll"))
+        Coloca("midas.dll", estado.SystemDir + "\\midas.dll", vivo, ui);
+    else
+        ui.Relata("Cópia de midas.dll", "mantida a de " + estado.SystemDir);
+
+    if (tipo == kInstalacaoNova) {
+        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo, ui))
+            return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"), Desfecho::ArquivoNaoInstalado);
+    } else {
+        seFalhar = Desfecho::FalhaNoBanco;
+        const Desfecho banco = AtualizaBanco(estado, ui);
+        if (banco != Desfecho::Concluida) return banco;
+        seFalhar = Desfecho::OutraFalha;
+    }
+
+    // A help file that cannot be placed is reported and the run goes on, but it did not
+    // install everything.
+    Desfecho desfecho = reiniciar ? Desfecho::ConcluidaReiniciar : Desfecho::Concluida;
+    for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
+        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, vivo, ui)) {
+            Erro(ui, MensagemArquivoNaoInstalado(ajuda));
+            desfecho = Desfecho::ArquivoNaoInstalado;
+        }
+
+    fs::ChangeDir(estado.TempDir);
+    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);
+    LimpaPasta("InstQEL", ui);
+    ui.Relata("Limpeza das pastas temporárias", "ok");
+
+    ui.MostraAnimacao(false);
+    ui.MostraMensagem(mensagens::kConcluida, TipoMensagem::Informacao, BotoesMensagem::Ok);
+    ui.Fecha();
+    return desfecho;
 }
 
 }  // namespace
@@ -159,66 +298,21 @@ std::string CopiaVirtualDoBanco(const WizardState& estado) {
     return fs::FileExists(copia) ? copia : std::string();
 }
 
-void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
-    estado.TargetDir = ui.PastaInstalacao();
-    if (ui.MostraMensagem(mensagens::kConfirma, TipoMensagem::Confirmacao, BotoesMensagem::SimNao) !=
-        RespostaMensagem::Sim)
-        return;
-
-    const int tipo = ui.TipoInstalacao();
-    if (!BancoConfereComTipo(estado.TargetDir + "\\" + "QEL.mdb", tipo, ui)) return;
-    if (tipo == kAtualizacao && !SemCopiaVirtual(estado, ui)) return;
-
-    ui.MostraAguarde();
-    ui.Repinta();
-    ui.ProcessaMensagens();
-    ui.MostraAnimacao(true);
-
-    if (!fs::ChangeDir(estado.SourceDir)) return ErroEFecha(ui, mensagens::kPastaNaoEncontrada);
-    estado.StagingDir = estado.TempDir + "InstQEL";
-    if (!PastaDeTrabalhoExiste(estado.StagingDir)) return ErroEFecha(ui, mensagens::kTemporarioNaoCriado);
-
-    // Every long step below keeps the window answering (painting, the system's queries,
-    // the animation) through this call.
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    // Never an earlier attempt's database, into which rows may already have been carried.
-    if (!PreparaArquivos(estado, vivo).BancoCopiado()) {
-        Erro(ui, MensagemBancoNaoPreparado(estado.StagingDir));
-        ui.MostraAnimacao(false);
-        return;
+Desfecho ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui) {
+    Desfecho seFalhar = Desfecho::OutraFalha;
+    // Told before the failure box, which may stay open while another program lets go.
+    auto desfecho = [&] { return seFalhar == Desfecho::FalhaNoBanco ? DesfechoDoBanco(estado) : seFalhar; };
+    try {
+        return Instala(estado, dm, ui, seFalhar);
+    } catch (const std::exception& falha) {
+        const Desfecho d = desfecho();
+        ui.MostraFalha(falha.what());
+        return d;
+    } catch (...) {
+        const Desfecho d = desfecho();
+        ui.MostraFalha("Unexpected failure");
+        return d;
     }
-    if (tipo == kInstalacaoNova && !InstalaADO(estado, dm, ui)) return;
-
-    ui.Repinta();
-    fs::ChangeDir(estado.SourceDir);
-    estado.StagingDir = estado.TempDir + "InstQEL";
-    if (!fs::ChangeDir(estado.StagingDir)) return ErroEFecha(ui, mensagens::kPastaNaoEncontrada);
-
-    // Checked before the first file in the install folder changes.
-    if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui)) return;
-
-    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo))
-        return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"));
-    // The support library is never replaced once the system folder has one.
-    if (!fs::FileExists(estado.SystemDir + "\\midas.dll")) Coloca("midas.dll", estado.SystemDir + "\\midas.dll", vivo);
-
-    if (tipo == kInstalacaoNova) {
-        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo))
-            return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"));
-    } else if (!AtualizaBanco(estado, ui)) {
-        return;
-    }
-
-    for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
-        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, vivo)) Erro(ui, MensagemArquivoNaoInstalado(ajuda));
-
-    fs::ChangeDir(estado.TempDir);
-    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);
-    LimpaPasta("InstQEL", ui);
-
-    ui.MostraAnimacao(false);
-    ui.MostraMensagem(mensagens::kConcluida, TipoMensagem::Informacao, BotoesMensagem::Ok);
-    ui.Fecha();
 }
 
 }  // namespace qel

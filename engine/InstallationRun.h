@@ -4,17 +4,22 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/ProbeConnection.h"
+#include "core/Desfecho.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
+#include "engine/ProbeConnection.h"
 
 namespace qel {
 
 // Sets TargetDir and StagingDir in the state and carries out the installation type the
-// user chose. Every handled failure is reported in a dialog; failures it does not handle
-// (database failures the upgrade does not handle itself, a staging folder that cannot be
-// entered by the cleanup) are thrown to the caller with the window left open.
-void ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui);
+// user chose; returns how it ended (Cancelada when the confirmation was not answered
+// Yes). Every handled failure is reported in a dialog; a failure it does not handle (a
+// database failure the upgrade does not handle itself, a staging folder that cannot be
+// entered by the cleanup) ends it as well and is shown in the failure box, the window
+// left open. No two runs work on the same install folder, or on the staging folder, at
+// once: the second ends at once with OutraInstalacao. Every step and its result is told
+// to the UI port's log.
+Desfecho ExecutaInstalacao(WizardState& estado, ProbeConnection& dm, UiPort& ui);
 
 // The messages of the run, two lines joined by a single carriage return.
 namespace mensagens {

@@ -135,6 +135,16 @@ std::wstring FullPath(const std::wstring& name) {
 
 std::string FullPath(const std::string& name) { return text::Narrow(FullPath(text::Widen(name))); }
 
+bool HeldByAnother(const std::string& name) {
+    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h != INVALID_HANDLE_VALUE) {
+        CloseHandle(h);
+        return false;
+    }
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
 std::optional<std::uint64_t> FileSize(const std::string& name) {
     WIN32_FILE_ATTRIBUTE_DATA data;
     if (!GetFileAttributesExA(name.c_str(), GetFileExInfoStandard, &data) ||

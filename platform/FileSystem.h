@@ -53,6 +53,10 @@ std::wstring CurrentDirW();
 std::wstring FullPath(const std::wstring& name);
 std::string FullPath(const std::string& name);
 
+// Whether another program has the file open so that it cannot be had alone now (a sharing
+// or lock violation); one look, no waiting.
+bool HeldByAnother(const std::string& name);
+
 // The size of a file, or nothing when it cannot be found.
 std::optional<std::uint64_t> FileSize(const std::string& name);
 // The room this process may still use on the volume that holds the folder (quotas

@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything, lays out the demo installation medium and runs the wizard from it.
+#  - First, one unattended update (InstalaQEL.exe /silent) of an installed older QEL,
+#    with its exit code and its log printed.
 #  - With a display (DISPLAY set): the wizard window opens for you to use. An installed
 #    older QEL to try the update on is laid out too; the script says where.
 #  - Without one: the walk-through runs the same program under a private virtual display,
@@ -15,13 +17,31 @@ out=${QEL_DEMO_DIR:-$root/out/demo}
 prefix=$out/wineprefix
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
-rm -rf "$out/medium" "$out/installed-3.1.9" "$out/screenshots"
+rm -rf "$out/medium" "$out/installed-3.1.9" "$out/screenshots" "$out/silent-3.1.9" "$out/silent-update.log"
 cp -r "$build/demo/medium" "$out/medium"
 cp -r "$build/demo/installed-3.1.9" "$out/installed-3.1.9"
+cp -r "$build/demo/installed-3.1.9" "$out/silent-3.1.9"
 mkdir -p "$out/screenshots"
 
 # Wine sees the Linux root as drive Z:.
 winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# An unattended update, as a deployment tool runs it: no window, a log, an exit code.
+echo "unattended update of the QEL 3.1.9 in $out/silent-3.1.9:"
+echo "  InstalaQEL.exe /silent /type=update /dir=$(winpath "$out/silent-3.1.9") /log=$(winpath "$out/silent-update.log")"
+silent=0
+"$root/tools/wine-run.sh" "$prefix" i686 "$(winpath "$out/medium/InstalaQEL.exe")" /silent /type=update \
+  "/dir=$(winpath "$out/silent-3.1.9")" "/log=$(winpath "$out/silent-update.log")" || silent=$?
+# The prefix's Wine session ends with it: the wizard below gets a session with a display.
+WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
+# A Unix exit status keeps only the low 8 bits (3010 would read 194); the log has the code.
+echo "  exit status $silent; the log ($out/silent-update.log):"
+if [ -f "$out/silent-update.log" ]; then
+  sed 's/^\xEF\xBB\xBF//; s/\r$//; s/^/    /' "$out/silent-update.log"
+else
+  echo "    (no log was written)"
+fi
+echo
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_WALKTHROUGH:-}" ]; then
   echo "medium: $out/medium"
@@ -30,7 +50,7 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${QEL_DEMO_WALKTHROUGH:-}" ]; then
   exec "$root/tools/wine-run.sh" "$prefix" i686 InstalaQEL.exe
 fi
 
-status=0
+status=$silent
 "$root/tools/with-xvfb.sh" "$root/tools/wine-run.sh" "$prefix" i686 "$build/demo/programs/walkthrough.exe" \
   "$(winpath "$out/medium")" "$(winpath "$out/installed-3.1.9")" "$(winpath "$build/demo/payload")" \
   "$(winpath "$out/screenshots")" 'C:\QEL-demo' || status=$?

@@ -2,14 +2,12 @@
 
 #include <exception>
 
+#include "core/UiPort.h"
 #include "wizard/ApplicationTitle.h"
 
 namespace qel {
 
-std::string FailureBoxText(const std::string& message) {
-    if (!message.empty() && static_cast<unsigned char>(message.back()) > '.') return message + ".";
-    return message;
-}
+std::string FailureBoxText(const std::string& message) { return TextoDaCaixaDeFalha(message); }
 
 void ShowFailureBox(HWND owner, const std::string& message) {
     if (owner && !IsWindow(owner)) owner = nullptr;

@@ -11,16 +11,21 @@
 namespace qel {
 
 // Cancelar on any page: asks, and closes the window on Yes only.
-void TfrmInstala::ConfirmaCancelamento() { qel::ConfirmaCancelamento(*this); }
+void TfrmInstala::ConfirmaCancelamento() { qel::ConfirmaCancelamento(Porta()); }
 
 void TfrmInstala::BitBtn1Click() { ConfirmaCancelamento(); }
 void TfrmInstala::BitBtn2Click() { ConfirmaCancelamento(); }
 void TfrmInstala::BitBtn5Click() { ConfirmaCancelamento(); }
 
-// Continuar on page 1: the medium check.
-void TfrmInstala::BitBtn3Click() { VerificaMidia(estado_, *this); }
+// Continuar on page 1: the medium check. A check that closes the window gives the
+// program's exit code, as a run does.
+void TfrmInstala::BitBtn3Click() {
+    if (!VerificaMidia(estado_, Porta())) desfecho_ = Desfecho::MidiaIncompleta;
+}
 // Continuar on page 2: the install folder check.
-void TfrmInstala::BitBtn4Click() { VerificaPastaInstalacao(*this); }
+void TfrmInstala::BitBtn4Click() {
+    if (!VerificaPastaInstalacao(Porta()) && closeRequested_) desfecho_ = Desfecho::PastaInadequada;
+}
 // Voltar on page 2 and on page 3: no check going back.
 void TfrmInstala::BitBtn8Click() { MostraPagina(Pagina::Inicio); }
 void TfrmInstala::BitBtn7Click() { MostraPagina(Pagina::Diretorio); }
@@ -28,7 +33,7 @@ void TfrmInstala::BitBtn7Click() { MostraPagina(Pagina::Diretorio); }
 // Instalar on page 3.
 void TfrmInstala::BitBtn6Click() {
     if (!dm_) throw Failure("The data module does not exist yet");
-    ExecutaInstalacao(estado_, *dm_, *this);
+    desfecho_ = ExecutaInstalacao(estado_, *dm_, Porta());
 }
 
 }  // namespace qel

@@ -419,7 +419,14 @@ void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
     // is not acted on: one handler, and so one installation run, at a time.
     if (handlerDepth_ > 0) return;
     ++handlerDepth_;
-    RunHandler(hwnd_, handler);
+    // A failure the handler leaves is shown through the port, so the log has it too.
+    RunHandler(hwnd_, [this, &handler] {
+        try {
+            handler();
+        } catch (const std::exception& falha) {
+            Porta().MostraFalha(falha.what());
+        }
+    });
     --handlerDepth_;
     if (closeRequested_ && hwnd_) DestroyWindow(hwnd_);
 }
@@ -435,6 +442,8 @@ RespostaMensagem TfrmInstala::MostraMensagem(const std::string& texto, TipoMensa
                                              BotoesMensagem botoes) {
     return qel::MostraMensagem(hwnd_, texto, tipo, botoes);
 }
+
+void TfrmInstala::MostraFalha(const std::string& mensagem) { ShowFailureBox(hwnd_, mensagem); }
 
 void TfrmInstala::MostraAnimacao(bool ligada) {
     if (anmIntala_) anmIntala_->Show(ligada);
@@ -478,5 +487,11 @@ int TfrmInstala::TipoInstalacao() const {
 std::string TfrmInstala::PastaInstalacao() const { return diredInstala_->Text(); }
 
 void TfrmInstala::DefinePastaInstalacao(const std::string& pasta) { diredInstala_->SetText(pasta); }
+
+void TfrmInstala::DefineTipoInstalacao(int tipo) {
+    for (size_t i = 0; i < tipoItens_.size(); ++i)
+        SendMessageA(tipoItens_[i], BM_SETCHECK, static_cast<int>(i) == tipo ? BST_CHECKED : BST_UNCHECKED, 0);
+    MarkSelectedRadioAsTabStop();
+}
 
 }  // namespace qel

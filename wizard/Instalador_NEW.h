@@ -8,9 +8,11 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "core/Desfecho.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
 #include "wizard/Banner.h"
@@ -83,9 +85,18 @@ public:
     void PedeFechamento();
     bool FechamentoPedido() const { return closeRequested_; }
 
+    // The port the handlers hand to the operations: the window itself, or the window
+    // seen through the installation log.
+    void UsaPorta(UiPort* porta) { porta_ = porta; }
+    UiPort& Porta() { return *porta_; }
+    // How the last installation run (or a check that closed the window) ended; Cancelada
+    // when none has.
+    Desfecho DesfechoFinal() const { return desfecho_.value_or(Desfecho::Cancelada); }
+
     // UiPort.
     RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
                                     BotoesMensagem botoes) override;
+    void MostraFalha(const std::string& mensagem) override;
     void MostraAnimacao(bool ligada) override;
     void MostraPagina(Pagina pagina) override;
     Pagina PaginaAtual() const override;
@@ -97,6 +108,8 @@ public:
     int TipoInstalacao() const override;
     std::string PastaInstalacao() const override;
     void DefinePastaInstalacao(const std::string& pasta) override;
+    // Selects the installation type: 0 fresh install, 1 update.
+    void DefineTipoInstalacao(int tipo);
 
     // Handlers.
     void FormCreate();
@@ -159,6 +172,8 @@ private:
     std::exception_ptr creationFailure_;
     WizardState estado_;
     TdmInstalaQel* dm_ = nullptr;
+    UiPort* porta_ = this;
+    std::optional<Desfecho> desfecho_;
 };
 
 }  // namespace qel

@@ -42,19 +42,21 @@ std::string MensagemUnidadeInvisivel(const fs::HiddenDrive& unidade) {
                                         : ": " + unidade.networkPath);
 }
 
-void VerificaMidia(const WizardState& estado, UiPort& ui, const fs::DriveQueries& unidades) {
+bool VerificaMidia(const WizardState& estado, UiPort& ui, const fs::DriveQueries& unidades) {
     ui.MostraPagina(Pagina::Diretorio);
     const char* falta = !ParteChegou(estado, "disk.1", "QEL.md_")   ? "Disco nº 1 não foi descompactado corretamente"
                         : !ParteChegou(estado, "disk.2", "QEL.ex_") ? "Disco nº 2 não foi descompactado corretamente"
                                                                     : nullptr;
-    if (!falta) return;
+    ui.Relata("Mídia de instalação", (falta ? "incompleta, em " : "ok, em ") + estado.SourceDir);
+    if (!falta) return true;
     // A medium on a mapped drive is there for the user, not for the installation.
     const auto invisivel = fs::DriveHiddenByElevation(estado.SourceDir, unidades);
     ui.MostraMensagem(invisivel ? MensagemUnidadeInvisivel(*invisivel) : falta, TipoMensagem::Erro, BotoesMensagem::Ok);
     ui.Fecha();
+    return false;
 }
 
-void VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades) {
+bool VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades) {
     ui.MostraPagina(Pagina::Instala);
     std::string pasta = ui.PastaInstalacao();
     // A relative name would mean another folder at every step that follows: it becomes
@@ -64,18 +66,24 @@ void VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades) {
         if (cheia != pasta) ui.DefinePastaInstalacao(cheia);
         pasta = cheia;
     }
-    if (fs::DirectoryExists(pasta)) return;
-    if (!fs::ForceDirectories(pasta)) {
+    if (fs::DirectoryExists(pasta)) {
+        ui.Relata("Pasta de instalação", pasta);
+        return true;
+    }
+    const bool criada = fs::ForceDirectories(pasta);
+    ui.Relata("Pasta de instalação", pasta + (criada ? " (criada)" : " (não pôde ser criada)"));
+    if (!criada) {
         // A mapped drive the installation does not see: its network path works, and the
         // user can type it on page 2.
         if (const auto invisivel = fs::DriveHiddenByElevation(pasta, unidades)) {
             ui.MostraMensagem(MensagemUnidadeInvisivel(*invisivel), TipoMensagem::Erro, BotoesMensagem::Ok);
             ui.MostraPagina(Pagina::Diretorio);
-            return;
+            return false;
         }
         ui.MostraMensagem("Diretório não pôde ser criado!", TipoMensagem::Erro, BotoesMensagem::Ok);
         ui.Fecha();
     }
+    return criada;
 }
 
 }  // namespace qel

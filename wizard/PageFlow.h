@@ -16,15 +16,16 @@ void ConfirmaCancelamento(UiPort& ui);
 // arrived (markers in the installer's own folder, payload files in the current folder).
 // A missing part is reported and closes the window; when the medium is on a mapped drive
 // that the installation, run as administrator, does not see, that is what is reported.
-void VerificaMidia(const WizardState& estado, UiPort& ui,
+// Yes when the medium is complete.
+bool VerificaMidia(const WizardState& estado, UiPort& ui,
                    const fs::DriveQueries& unidades = fs::PlatformDrives());
 
 // Page 2's Continuar: shows page 3, makes the folder text a full path (shown in the field)
 // and makes sure the folder exists, creating it with its missing parents. A folder that
 // cannot be created is reported and closes the window; one on a mapped drive that the
 // installation does not see is reported with its network path, and page 2 comes back. An
-// empty folder text throws "Unable to create directory".
-void VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades = fs::PlatformDrives());
+// empty folder text throws "Unable to create directory". Yes when the folder exists.
+bool VerificaPastaInstalacao(UiPort& ui, const fs::DriveQueries& unidades = fs::PlatformDrives());
 
 // "Unidade M: não está visível para a instalação, que é executada como administrador."
 // and the network path to use instead.

@@ -24,11 +24,12 @@ protected:
     test::TempFolder folder_{"e2emedium"};
 };
 
-// The wizard running from a fresh copy of the demo medium (optionally missing some files).
+// The wizard running from a fresh copy of the demo medium (optionally missing some files),
+// with those command-line arguments.
 class DemoSession : private LaidOutMedium, public WizardSession {
 public:
-    explicit DemoSession(const std::vector<std::string>& withoutFiles = {})
-        : LaidOutMedium(withoutFiles), WizardSession(folder_.Path()) {}
+    explicit DemoSession(const std::vector<std::string>& withoutFiles = {}, const std::string& arguments = "")
+        : LaidOutMedium(withoutFiles), WizardSession(folder_.Path(), arguments) {}
     // The medium's folder (the wizard's own folder and its current folder).
     const std::string& Medium() const { return folder_.Path(); }
 };

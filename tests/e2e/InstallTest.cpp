@@ -159,7 +159,7 @@ TEST(Install, AnInstalledDatabaseHeldOpenStopsTheCarryOverWithTheWindowOpen) {
     EXPECT_TRUE(Matching(target, "QEL_*").empty());
     s.Press("Cancelar");
     WizardSession::Answer(s.WaitDialog("Confirm"), "&Yes");
-    EXPECT_EQ(s.WaitExit(), 0u);
+    EXPECT_EQ(s.WaitExit(), 4u) << "the last run ended on a database in use";
 }
 
 }  // namespace

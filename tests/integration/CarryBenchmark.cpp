@@ -236,6 +236,7 @@ public:
     RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem, BotoesMensagem) override {
         Fail("dialog: " + texto);
     }
+    void MostraFalha(const std::string& mensagem) override { Fail("failure: " + mensagem); }
     void MostraAnimacao(bool) override {}
     void MostraPagina(Pagina) override {}
     Pagina PaginaAtual() const override { return Pagina::Instala; }

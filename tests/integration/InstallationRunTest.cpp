@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <map>
+#include <thread>
 
 #include "dbupgrade/DatabaseReplacement.h"
+#include "engine/InstallGuard.h"
 #include "engine/InstallationRun.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -78,11 +80,19 @@ protected:
 
     // A fresh install (type 0) or an update (type 1), confirmed, with OK as the answer to
     // the dialogs that follow.
-    void Executa(int tipo, int oks = 0) {
+    Desfecho Executa(int tipo, int oks = 0) {
         ui.tipoInstalacao = tipo;
         ui.Responde(RespostaMensagem::Sim);
         for (int i = 0; i < oks; ++i) ui.Responde(RespostaMensagem::Ok);
-        ExecutaInstalacao(estado, dm, ui);
+        return ExecutaInstalacao(estado, dm, ui);
+    }
+    // The same through another UI port, as a second press of Instalar would.
+    Desfecho ExecutaCom(ScriptedUi& outra, int tipo, const std::string& pasta) {
+        outra.pasta = pasta;
+        outra.tipoInstalacao = tipo;
+        outra.Responde(RespostaMensagem::Sim);
+        outra.Responde(RespostaMensagem::Ok);
+        return ExecutaInstalacao(estado, dm, outra);
     }
     std::vector<std::string> Textos() const {
         std::vector<std::string> t;
@@ -114,7 +124,7 @@ TEST_F(Run, AnythingButYesToTheConfirmationChangesNothing) {
         ScriptedUi one;
         one.pasta = target;
         one.Responde(r);
-        ExecutaInstalacao(estado, dm, one);
+        EXPECT_EQ(ExecutaInstalacao(estado, dm, one), Desfecho::Cancelada);
         ASSERT_EQ(one.dialogos.size(), 1u);
         EXPECT_EQ(one.dialogos[0].texto, "Confirma a instala\xE7\xE3o do QEL ?");
         EXPECT_EQ(one.dialogos[0].tipo, TipoMensagem::Confirmacao);
@@ -127,7 +137,7 @@ TEST_F(Run, AnythingButYesToTheConfirmationChangesNothing) {
 }
 
 TEST_F(Run, TheDatabaseMustMatchTheInstallationTypeOrPageTwoComesBack) {
-    Executa(1, 1);  // update, but no database in the folder
+    EXPECT_EQ(Executa(1, 1), Desfecho::PastaInadequada);  // update, but no database in the folder
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].texto, "Banco de dados n\xE3o foi localizado.\rVerifique pasta de instala\xE7\xE3o correta.");
     EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Aviso);
@@ -141,7 +151,7 @@ TEST_F(Run, TheDatabaseMustMatchTheInstallationTypeOrPageTwoComesBack) {
     fresh.tipoInstalacao = 0;
     fresh.Responde(RespostaMensagem::Sim);
     fresh.Responde(RespostaMensagem::Ok);
-    ExecutaInstalacao(estado, dm, fresh);
+    EXPECT_EQ(ExecutaInstalacao(estado, dm, fresh), Desfecho::PastaInadequada);
     ASSERT_EQ(fresh.dialogos.size(), 2u);
     EXPECT_EQ(fresh.dialogos[1].texto,
               "Existe um arquivo se dados na pasta de instala\xE7\xE3o.\rUtilize a op\xE7\xE3o de instala\xE7\xE3o "
@@ -151,7 +161,7 @@ TEST_F(Run, TheDatabaseMustMatchTheInstallationTypeOrPageTwoComesBack) {
 }
 
 TEST_F(Run, AFreshInstallPlacesEveryFileAndCleansUp) {
-    Executa(0, 1);
+    EXPECT_EQ(Executa(0, 1), Desfecho::Concluida);
     ExpectFinishedAndClosed();
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), ReadFile(medium + "\\QEL.md_"));
@@ -186,7 +196,7 @@ TEST_F(Run, AnUpdateOfAnOlderSchemaCarriesTheDataAndKeepsTheOldDatabaseAsBackup)
     MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
     WriteFile(target + "\\QEL.exe", "programa antigo");
     const std::string antigo = ReadFile(target + "\\QEL.mdb");
-    Executa(1, 1);
+    EXPECT_EQ(Executa(1, 1), Desfecho::Concluida);
     ExpectFinishedAndClosed();
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
     const std::string db = target + "\\QEL.mdb";
@@ -208,6 +218,13 @@ TEST_F(Run, AnUpdateOfAnOlderSchemaCarriesTheDataAndKeepsTheOldDatabaseAsBackup)
     }
     ASSERT_EQ(backups.size(), 1u) << "one backup, no dated .mdb, no temporary file";
     EXPECT_EQ(backups[0].size(), 22u) << backups[0];
+    // The log is told the rows of each table and the backup's name.
+    auto relatado = [&](const std::string& r) {
+        return std::find(ui.relatos.begin(), ui.relatos.end(), r) != ui.relatos.end();
+    };
+    EXPECT_TRUE(relatado("Migra\xE7\xE3o de TB_OPERADORA: 1 linha"));
+    EXPECT_TRUE(relatado("Migra\xE7\xE3o de TB_QEL_ANEXO_IV: 1 linha"));
+    EXPECT_TRUE(relatado("C\xF3pia de seguran\xE7" "a do banco: " + backups[0]));
     EXPECT_EQ(ReadFile(target + "\\" + backups[0]), antigo);
     EXPECT_EQ(ReadFile(system + "\\midas.dll"), "biblioteca nova");
 }
@@ -238,7 +255,7 @@ TEST_F(Run, AnInstalledDatabaseHeldByAnotherProgramStopsTheUpdateWithTheWindowOp
     const std::string antes = ReadFile(target + "\\QEL.mdb");
     test::Holder other("hold-handle", target + "\\QEL.mdb", root / "holder.txt");
     ASSERT_EQ(other.result, "held");
-    Executa(1, 1);
+    EXPECT_EQ(Executa(1, 1), Desfecho::BancoEmUso);
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Simples);
     EXPECT_FALSE(ui.dialogos[1].texto.empty());
@@ -255,7 +272,7 @@ TEST_F(Run, ANewDatabaseThatCannotBePutInPlaceIsReportedAndNeverCalledComplete) 
     const std::string antes = ReadFile(target + "\\QEL.mdb");
     // The replacement's own temporary name is taken by a folder: the new file cannot go there.
     ASSERT_TRUE(fs::MakeDir(target + "\\QEL_novo.tmp"));
-    Executa(1, 1);
+    EXPECT_EQ(Executa(1, 1), Desfecho::BancoNaoSubstituido);
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].texto, MensagemSubstituicao(ResultadoSubstituicao::NovoNaoColocado));
     EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Erro);
@@ -269,7 +286,7 @@ TEST_F(Run, AProgramInUseEndsTheRunWithItsMessage) {
     HANDLE inUse = CreateFileA((target + "\\QEL.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(inUse, INVALID_HANDLE_VALUE);
     MakeQelDatabase(target + "\\QEL.mdb", "3.2.0", false);
-    Executa(1, 1);
+    EXPECT_EQ(Executa(1, 1), Desfecho::ArquivoNaoInstalado);
     CloseHandle(inUse);
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].texto, "Arquivo QEL.exe n\xE3o pode ser instalado.\rVerifique se o arquivo est\xE1 em uso.");
@@ -279,7 +296,7 @@ TEST_F(Run, AProgramInUseEndsTheRunWithItsMessage) {
 
 TEST_F(Run, AHelpFileThatCannotBeCopiedIsReportedAndTheRunStillFinishes) {
     ASSERT_TRUE(fs::MakeDir(target + "\\zav2003.chm"));
-    Executa(0, 2);
+    EXPECT_EQ(Executa(0, 2), Desfecho::ArquivoNaoInstalado) << "finished, but without everything";
     EXPECT_EQ(Textos(), (std::vector<std::string>{
                             mensagens::kConfirma,
                             "Arquivo zav2003.chm n\xE3o pode ser instalado.\rVerifique se o arquivo est\xE1 em uso.",
@@ -291,18 +308,14 @@ TEST_F(Run, AHelpFileThatCannotBeCopiedIsReportedAndTheRunStillFinishes) {
 TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
     WriteFile(root / "arquivo", "no caminho");
     estado.TempDir = root / "arquivo" + "\\";
-    Executa(0, 1);
+    EXPECT_EQ(Executa(0, 1), Desfecho::OutraFalha);
     EXPECT_EQ(ui.dialogos.back().texto, "Diret\xF3rio tempor\xE1rio de instala\xE7\xE3o n\xE3o p\xF5" "de ser criado!");
     EXPECT_TRUE(ui.fechada);
 
     estado.TempDir = temp + "\\";
     estado.SourceDir = root / "sem-midia" + "\\";
     ScriptedUi missing;
-    missing.pasta = target;
-    missing.tipoInstalacao = 0;
-    missing.Responde(RespostaMensagem::Sim);
-    missing.Responde(RespostaMensagem::Ok);
-    ExecutaInstalacao(estado, dm, missing);
+    EXPECT_EQ(ExecutaCom(missing, 0, target), Desfecho::MidiaIncompleta);
     EXPECT_EQ(missing.dialogos.back().texto, "Diret\xF3rio de instala\xE7\xE3o n\xE3o encontrado!");
     EXPECT_TRUE(missing.fechada);
 }
@@ -310,10 +323,43 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
 TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInstalling) {
     WriteFile(medium + "\\QEL.md_", "nenhum banco");  // the probe's open fails
     fs::Remove(medium + "\\disk.3");
-    Executa(0, 1);
+    EXPECT_EQ(Executa(0, 1), Desfecho::MidiaIncompleta);
     EXPECT_EQ(ui.dialogos.back().texto, "Disco n\xBA 1 do ADO n\xE3o foi descompactado corretamente");
     EXPECT_TRUE(ui.fechada);
     EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe"));
+
+    // With both parts there, a setup that is no program: the components are not installed.
+    WriteFile(medium + "\\disk.3", "disk.3");
+    ScriptedUi semSetup;
+    EXPECT_EQ(ExecutaCom(semSetup, 0, target), Desfecho::AcessoADadosNaoInstalado);
+    EXPECT_TRUE(semSetup.fechada);
+}
+
+// Another run holds the guard of the install folder, or of the staging folder every run
+// of this user shares: the second ends at once, before it changes anything.
+TEST_F(Run, ASecondRunForTheSameFolderEndsAtOnce) {
+    for (const std::string& pasta : {target, temp + "\\InstQEL"}) {
+        HANDLE pronto = CreateEventA(nullptr, TRUE, FALSE, nullptr), solta = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        std::thread outra([&] {
+            std::string ocupada;
+            auto trava = InstallGuard::Take({pasta}, ocupada);
+            SetEvent(pronto);
+            WaitForSingleObject(solta, 10000);
+        });
+        WaitForSingleObject(pronto, 10000);
+        ScriptedUi segunda;  // another spelling of the same folder
+        EXPECT_EQ(ExecutaCom(segunda, 0, target + "\\"), Desfecho::OutraInstalacao);
+        SetEvent(solta);
+        outra.join();
+        CloseHandle(pronto);
+        CloseHandle(solta);
+        EXPECT_EQ(segunda.dialogos.back().texto,
+                  MensagemOutraInstalacao(pasta == target ? target + "\\" : pasta));
+        EXPECT_TRUE(segunda.fechada);
+        EXPECT_FALSE(segunda.aguardeVisivel);
+        EXPECT_FALSE(fs::DirectoryExists(temp + "\\InstQEL")) << "nothing staged";
+    }
+    EXPECT_EQ(Executa(0, 1), Desfecho::Concluida) << "free again once the other run let go";
 }
 
 // Which step of an update a call of MantemResponsiva comes from, told by the files.
@@ -356,7 +402,8 @@ TEST_F(Run, EveryLongStepOfAnUpdateKeepsTheWindowAnswering) {
 
 TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {
     WriteFile(target + "\\QEL.mdb", "isto nao e um banco");
-    EXPECT_THROW(Executa(1), Failure);
+    EXPECT_EQ(Executa(1), Desfecho::FalhaNoBanco);
+    EXPECT_EQ(ui.eventos.back().rfind("falha:", 0), 0u) << "shown in the failure box";
     EXPECT_FALSE(ui.fechada);
     EXPECT_TRUE(ui.animacaoLigada) << "the busy display stays";
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), "isto nao e um banco");
@@ -429,7 +476,7 @@ TEST_F(Run, ACopyOfTheDatabaseThatWindowsKeptForTheUserStopsTheUpdateBeforeAnyth
     estado.TargetDir = target;
     EXPECT_EQ(CopiaVirtualDoBanco(estado), copia);
 
-    Executa(1, 1);
+    EXPECT_EQ(Executa(1, 1), Desfecho::PastaInadequada);
     ASSERT_EQ(ui.dialogos.size(), 2u);
     EXPECT_EQ(ui.dialogos[1].texto, MensagemCopiaVirtual(target + "\\QEL.mdb", copia));
     EXPECT_EQ(ui.dialogos[1].tipo, TipoMensagem::Aviso);
@@ -506,7 +553,7 @@ TEST_F(Run, AnUpdateWithoutRoomForTheBackupStopsWithHowMuchIsNeededAndWhere) {
     cheio.pasta = pasta;
     cheio.Responde(RespostaMensagem::Sim);
     cheio.Responde(RespostaMensagem::Ok);
-    ExecutaInstalacao(estado, dm, cheio);
+    EXPECT_EQ(ExecutaInstalacao(estado, dm, cheio), Desfecho::BancoNaoSubstituido);
     ASSERT_EQ(cheio.dialogos.size(), 2u);
     const std::string& texto = cheio.dialogos[1].texto;
     EXPECT_EQ(texto.rfind(MensagemEspaco(instalado + medio, 0, pasta).substr(0, 80), 0), 0u) << texto;

@@ -26,6 +26,11 @@ RespostaMensagem ScriptedUi::MostraMensagem(const std::string& texto, TipoMensag
     return r;
 }
 
+void ScriptedUi::MostraFalha(const std::string& mensagem) {
+    NaoDepoisDeFechar("failure box \"" + mensagem + "\"");
+    eventos.push_back("falha:" + mensagem);
+}
+
 void ScriptedUi::MostraAnimacao(bool ligada) {
     NaoDepoisDeFechar("animation");
     if (ligada && !animacaoLigada && animacaoFalha) throw Failure("Cannot open AVI");

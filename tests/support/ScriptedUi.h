@@ -26,6 +26,10 @@ public:
 
     RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo,
                                     BotoesMensagem botoes) override;
+    void MostraFalha(const std::string& mensagem) override;
+    void Relata(const std::string& etapa, const std::string& resultado) override {
+        relatos.push_back(etapa + ": " + resultado);
+    }
     void MostraAnimacao(bool ligada) override;
     void MostraPagina(Pagina pagina) override;
     Pagina PaginaAtual() const override { return pagina; }
@@ -40,9 +44,11 @@ public:
 
     // Everything that happened, one entry per call, for order checks:
     // "dialogo:<texto>", "animacao:on|off", "pagina:0|1|2", "aguarde", "repinta",
-    // "processa", "fecha", "pasta:<texto>".
+    // "processa", "fecha", "pasta:<texto>", "falha:<mensagem>".
     std::vector<std::string> eventos;
     std::vector<Dialogo> dialogos;
+    // The steps told for the log, "<etapa>: <resultado>", kept out of eventos.
+    std::vector<std::string> relatos;
 
     // The window as the calls left it.
     Pagina pagina = Pagina::Inicio;

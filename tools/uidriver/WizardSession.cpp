@@ -32,8 +32,8 @@ void RemoveTree(const std::string& path) {
     RemoveDirectoryA(path.c_str());
 }
 
-WizardSession::WizardSession(const std::string& medium)
-    : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium)) {
+WizardSession::WizardSession(const std::string& medium, const std::string& arguments)
+    : program_(uidriver::Program::Start(medium + "\\InstalaQEL.exe", medium, arguments)) {
     window_ = program_.WaitWindow(kCaption, kWait, "TfrmInstala");
 }
 

@@ -19,8 +19,8 @@ void RemoveTree(const std::string& path);
 class WizardSession {
 public:
     // Starts the wizard of the medium in that folder, the medium being the current folder,
-    // and waits for its window.
-    explicit WizardSession(const std::string& medium);
+    // with those command-line arguments, and waits for its window.
+    explicit WizardSession(const std::string& medium, const std::string& arguments = "");
 
     uidriver::Program& Program() { return program_; }
     HWND Window() const { return window_; }
