@@ -485,7 +485,9 @@ RespostaMensagem TfrmInstala::MostraMensagem(const std::string& texto, TipoMensa
 }
 
 void TfrmInstala::MostraAnimacao(bool ligada) {
-    if (hwnd_) anmIntala().Show(ligada);
+    // An animation not made yet has never run nor shown: stopping it changes nothing.
+    if (!hwnd_ || (!ligada && !anmIntala_)) return;
+    anmIntala().Show(ligada);
 }
 
 void TfrmInstala::MostraPagina(Pagina pagina) { ShowPage(static_cast<int>(pagina)); }
