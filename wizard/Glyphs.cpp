@@ -25,22 +25,27 @@ ImageListHandle Glyphs::Load(HINSTANCE instance, int resourceId, int images) {
     return list;
 }
 
-Glyphs::Glyphs(HINSTANCE instance)
-    : forward_(Load(instance, IDB_GLYPH_FORWARD, 2)),
-      back_(Load(instance, IDB_GLYPH_BACK, 2)),
-      check_(Load(instance, IDB_GLYPH_CHECK, 2)),
-      cross_(Load(instance, IDB_GLYPH_CROSS, 2)),
-      folder_(Load(instance, IDB_FOLDER, 1)) {}
+namespace {
+
+// The bitmap resource of each glyph, in the order of Glyph from Forward.
+constexpr int kGlyphResources[4] = {IDB_GLYPH_FORWARD, IDB_GLYPH_BACK, IDB_GLYPH_CHECK, IDB_GLYPH_CROSS};
+
+int IndexOf(Glyph glyph) { return static_cast<int>(glyph) - static_cast<int>(Glyph::Forward); }
+
+}  // namespace
+
+void Glyphs::Prepare(Glyph glyph) {
+    if (glyph == Glyph::None || glyphs_[IndexOf(glyph)].get()) return;
+    glyphs_[IndexOf(glyph)] = Load(instance_, kGlyphResources[IndexOf(glyph)], 2);
+}
 
 HIMAGELIST Glyphs::List(Glyph glyph) const {
-    switch (glyph) {
-    case Glyph::Forward: return forward_.get();
-    case Glyph::Back: return back_.get();
-    case Glyph::Check: return check_.get();
-    case Glyph::Cross: return cross_.get();
-    case Glyph::None: break;
-    }
-    return nullptr;
+    return glyph == Glyph::None ? nullptr : glyphs_[IndexOf(glyph)].get();
+}
+
+HIMAGELIST Glyphs::Folder() {
+    if (!folder_.get()) folder_ = Load(instance_, IDB_FOLDER, 1);
+    return folder_.get();
 }
 
 }  // namespace qel

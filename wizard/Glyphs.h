@@ -12,19 +12,28 @@ namespace qel {
 
 enum class Glyph { None, Forward, Back, Check, Cross };
 
+// Each picture is loaded when a control that shows it is made (Prepare, Folder), so the
+// window's first page loads only the two it shows.
 class Glyphs {
 public:
-    explicit Glyphs(HINSTANCE instance);
+    explicit Glyphs(HINSTANCE instance) : instance_(instance) {}
 
-    // Image 0 is drawn while the button is enabled, image 1 while it is disabled.
+    // Loads a glyph's image list if it is not loaded yet; throws when the program's
+    // resources lack it.
+    void Prepare(Glyph glyph);
+    // Image 0 is drawn while the button is enabled, image 1 while it is disabled; null
+    // until the glyph was prepared.
     HIMAGELIST List(Glyph glyph) const;
-    HIMAGELIST Folder() const { return folder_.get(); }
+    // The folder picture, loaded on first use.
+    HIMAGELIST Folder();
 
     // An image list made from a bitmap resource holding `images` images side by side.
     static ImageListHandle Load(HINSTANCE instance, int resourceId, int images);
 
 private:
-    ImageListHandle forward_, back_, check_, cross_, folder_;
+    HINSTANCE instance_;
+    ImageListHandle glyphs_[4];  // by Glyph, from Forward
+    ImageListHandle folder_;
 };
 
 }  // namespace qel

@@ -235,13 +235,27 @@ void TfrmInstala::CreateControls() {
         if (!pages_[i]) throw Failure("Cannot create a page");
         byName_[kPageNames[i]] = pages_[i];
     }
+    // The layout names page 3 as the active page; FormCreate shows page 1 instead, before
+    // the window can be seen, so page 3 is not made for that.
+}
 
+// Makes the controls of a page. The pages not shown at start are made when they are
+// first shown (or one of their controls is asked for), so that the first page shows
+// sooner: under Wine every window costs a few server round trips, and the copy animation
+// of page 3 starts a thread and loads the platform's video modules. Control identifiers
+// are those of the whole layout made in its order, whichever page is made first.
+void TfrmInstala::BuildPage(int page) {
+    if (built_[page] || !hwnd_) return;
+    built_[page] = true;
     int nextId = kFirstControlId;
     for (const ControlEntry& entry : WizardLayout()) {
+        const int id = entry.role == ButtonRole::Default  ? IDOK
+                       : entry.role == ButtonRole::Cancel ? IDCANCEL
+                                                         : nextId++;
+        const int firstItemId = nextId;
+        nextId += static_cast<int>(entry.items.size());
+        if (entry.page != page) continue;
         HWND parent = entry.box ? byName_.at(entry.box) : pages_[entry.page];
-        int id = entry.role == ButtonRole::Default  ? IDOK
-                 : entry.role == ButtonRole::Cancel ? IDCANCEL
-                                                   : nextId++;
         HWND hwnd = nullptr;
         if (entry.kind == ControlKind::Animate) {
             const RECT box{scale_(entry.left), scale_(entry.top), scale_(entry.left + entry.width),
@@ -249,56 +263,77 @@ void TfrmInstala::CreateControls() {
             anmIntala_ = std::make_unique<CopyAnimation>(parent, box, id, CopyAnimation::WizardClips(instance_));
             hwnd = anmIntala_->Window();
         } else {
+            if (entry.kind == ControlKind::BitBtn) glyphs_.Prepare(entry.glyph);
             hwnd = CreateControl(entry, parent, id);
         }
         byName_[entry.name] = hwnd;
         controls_[hwnd] = {&entry, hwnd};
-
         switch (entry.kind) {
         case ControlKind::Image:
             SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&banner_));
             break;
-        case ControlKind::RadioGroup: {
-            // The items share the box below its caption, one above the other, evenly.
-            RECT box;
-            GetClientRect(hwnd, &box);
-            const int captionHeight = TextSize(fonts_.Font(entry.font), entry.text).cy;
-            const int top = captionHeight + scale_(1);
-            const int count = static_cast<int>(entry.items.size());
-            const int slot = (box.bottom - top - scale_(4)) / count;
-            for (int i = 0; i < count; ++i) {
-                DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
-                HWND item = CreateWindowExA(0, "Button", entry.items[i], style, scale_(8), top + i * slot,
-                                            box.right - scale_(16), slot, hwnd,
-                                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(nextId++)),
-                                            instance_, nullptr);
-                if (!item) throw Failure("Cannot create a radio item");
-                SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Font(entry.font)), FALSE);
-                SendMessageA(item, BM_SETCHECK, i == entry.selected ? BST_CHECKED : BST_UNCHECKED, 0);
-                tipoItens_.push_back(item);
-            }
-            MarkSelectedRadioAsTabStop();
+        case ControlKind::RadioGroup:
+            CreateRadioItems(entry, hwnd, firstItemId);
             break;
-        }
         case ControlKind::DirectoryEdit:
             diredInstala_ = std::make_unique<DirectoryEdit>(hwnd, glyphs_.Folder(), scale_(20));
             // The browser is open as long as a handler runs: no button acts meanwhile, and
             // a close waits until it is gone instead of destroying the window under it.
             diredInstala_->SetRunner([this](const std::function<void()>& browse) { ExecutaManipulador(browse); });
+            diredInstala_->SetInitialFolder(pastaInicial_);
+            diredInstala_->SetText(pastaTexto_);
             break;
         default:
             break;
         }
     }
-    // The layout names page 3 as the active page; creation switches to page 1.
-    ShowPage(2);
+}
+
+void TfrmInstala::CreateRadioItems(const ControlEntry& entry, HWND group, int firstId) {
+    // The items share the box below its caption, one above the other, evenly.
+    RECT box;
+    GetClientRect(group, &box);
+    const int captionHeight = TextSize(fonts_.Font(entry.font), entry.text).cy;
+    const int top = captionHeight + scale_(1);
+    const int count = static_cast<int>(entry.items.size());
+    const int slot = (box.bottom - top - scale_(4)) / count;
+    for (int i = 0; i < count; ++i) {
+        DWORD style = WS_CHILD | WS_VISIBLE | BS_AUTORADIOBUTTON | (i == 0 ? WS_GROUP : 0);
+        HWND item = CreateWindowExA(0, "Button", entry.items[i], style, scale_(8), top + i * slot,
+                                    box.right - scale_(16), slot, group,
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(firstId + i)), instance_,
+                                    nullptr);
+        if (!item) throw Failure("Cannot create a radio item");
+        SendMessageA(item, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.Font(entry.font)), FALSE);
+        SendMessageA(item, BM_SETCHECK, i == entry.selected ? BST_CHECKED : BST_UNCHECKED, 0);
+        tipoItens_.push_back(item);
+    }
+    MarkSelectedRadioAsTabStop();
+}
+
+CopyAnimation& TfrmInstala::anmIntala() {
+    BuildPage(2);
+    if (!anmIntala_) throw Failure("The wizard window is closed");
+    return *anmIntala_;
+}
+
+DirectoryEdit& TfrmInstala::diredInstala() {
+    BuildPage(1);
+    if (!diredInstala_) throw Failure("The wizard window is closed");
+    return *diredInstala_;
+}
+
+std::string TfrmInstala::TextoDiredInstala() const { return diredInstala_ ? diredInstala_->Text() : pastaTexto_; }
+
+std::string TfrmInstala::PastaInicialDiredInstala() const {
+    return diredInstala_ ? diredInstala_->InitialFolder() : pastaInicial_;
 }
 
 void TfrmInstala::FormCreate() {
     estado_.VersaoSistema = kVersaoSistema;
     estado_.VersaoBanco = kVersaoBanco;
-    diredInstala_->SetInitialFolder(kPastaPadrao);
-    diredInstala_->SetText(kPastaPadrao);
+    // The folder field is made with page 2 and takes these values then.
+    pastaInicial_ = pastaTexto_ = kPastaPadrao;
     // The pages carry no tabs: they change only through the wizard's buttons.
     ShowPage(0);
     estado_.SourceDir = fs::ExtractFilePath(fs::ModuleFileName());
@@ -307,9 +342,21 @@ void TfrmInstala::FormCreate() {
     estado_.VirtualStoreDir = fs::VirtualStorePath();
 }
 
-HWND TfrmInstala::Controle(const std::string& nome) const {
+HWND TfrmInstala::Controle(const std::string& nome) {
     auto it = byName_.find(nome);
-    return it == byName_.end() ? nullptr : it->second;
+    if (it != byName_.end()) return it->second;
+    for (const ControlEntry& entry : WizardLayout()) {
+        if (nome != entry.name) continue;
+        BuildPage(entry.page);
+        it = byName_.find(nome);
+        return it == byName_.end() ? nullptr : it->second;
+    }
+    return nullptr;
+}
+
+HWND TfrmInstala::JanelaDaPagina(int index) {
+    BuildPage(index);
+    return pages_[index];
 }
 
 int TfrmInstala::PaginaVisivel() const {
@@ -380,6 +427,7 @@ bool TfrmInstala::Notification(HWND, UINT msg, WPARAM wp, LPARAM lp, LRESULT& re
 
 void TfrmInstala::ShowPage(int index) {
     if (index == page_ || !pages_[index]) return;
+    BuildPage(index);
     // When the switch hides the control that has the focus, the focus moves to the first
     // tab stop of the new page; a focus elsewhere (the page control) stays where it is.
     HWND focus = GetFocus();
@@ -446,7 +494,9 @@ RespostaMensagem TfrmInstala::MostraMensagem(const std::string& texto, TipoMensa
 void TfrmInstala::MostraFalha(const std::string& mensagem) { ShowFailureBox(hwnd_, mensagem); }
 
 void TfrmInstala::MostraAnimacao(bool ligada) {
-    if (anmIntala_) anmIntala_->Show(ligada);
+    // An animation not made yet has never run nor shown: stopping it changes nothing.
+    if (!hwnd_ || (!ligada && !anmIntala_)) return;
+    anmIntala().Show(ligada);
 }
 
 void TfrmInstala::MostraPagina(Pagina pagina) { ShowPage(static_cast<int>(pagina)); }
@@ -484,9 +534,12 @@ int TfrmInstala::TipoInstalacao() const {
     return -1;
 }
 
-std::string TfrmInstala::PastaInstalacao() const { return diredInstala_->Text(); }
+std::string TfrmInstala::PastaInstalacao() const { return TextoDiredInstala(); }
 
-void TfrmInstala::DefinePastaInstalacao(const std::string& pasta) { diredInstala_->SetText(pasta); }
+void TfrmInstala::DefinePastaInstalacao(const std::string& pasta) {
+    if (diredInstala_) diredInstala_->SetText(pasta);
+    else pastaTexto_ = pasta;
+}
 
 void TfrmInstala::DefineTipoInstalacao(int tipo) {
     for (size_t i = 0; i < tipoItens_.size(); ++i)

@@ -56,15 +56,22 @@ public:
 
     const WizardState& Estado() const { return estado_; }
     WizardState& Estado() { return estado_; }
-    std::string TextoDiredInstala() const { return diredInstala_->Text(); }
-    std::string PastaInicialDiredInstala() const { return diredInstala_->InitialFolder(); }
-    DirectoryEdit& diredInstala() { return *diredInstala_; }
-    const CopyAnimation& anmIntala() const { return *anmIntala_; }
+    // The folder field's text and initial folder, also before page 2 was first shown.
+    std::string TextoDiredInstala() const;
+    std::string PastaInicialDiredInstala() const;
+    // The folder field and the copy animation; asking for one makes its page if it was
+    // not made yet (see Controle).
+    DirectoryEdit& diredInstala();
+    CopyAnimation& anmIntala();
 
     // The controls by their names in the layout (pgcInstala, tbsInicio, BitBtn3,
-    // tpinstal, diredInstala, ...); null for an unknown name.
-    HWND Controle(const std::string& nome) const;
-    HWND JanelaDaPagina(int index) const { return pages_[index]; }
+    // tpinstal, diredInstala, ...); null for an unknown name. Page 1 is made with the
+    // window, the controls of pages 2 and 3 when their page is first shown: a control
+    // asked for before that is made at once, with the rest of its page, so a caller finds
+    // every control by its name.
+    HWND Controle(const std::string& nome);
+    // A page, with its controls made.
+    HWND JanelaDaPagina(int index);
     int PaginaVisivel() const;
     // The radio items of tpinstal, in their order.
     const std::vector<HWND>& ItensTipoInstalacao() const { return tipoItens_; }
@@ -134,7 +141,9 @@ private:
     bool Notification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
     void CreateControls();
+    void BuildPage(int page);
     HWND CreateControl(const ControlEntry& entry, HWND parent, int id);
+    void CreateRadioItems(const ControlEntry& entry, HWND group, int firstId);
     void ShowPage(int index);
     void Click(HWND button);
     const ControlInfo* InfoOf(HWND hwnd) const;
@@ -162,7 +171,10 @@ private:
     std::map<std::string, HWND> byName_;
     std::map<HWND, ControlInfo> controls_;
     std::vector<HWND> tipoItens_;
+    bool built_[3] = {};
     std::unique_ptr<DirectoryEdit> diredInstala_;
+    // The folder field's values until the field is made with page 2.
+    std::string pastaTexto_, pastaInicial_;
     std::unique_ptr<CopyAnimation> anmIntala_;
     int page_ = -1;
     HWND savedFocus_ = nullptr;

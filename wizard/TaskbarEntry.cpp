@@ -38,11 +38,9 @@ TaskbarEntry::TaskbarEntry(HINSTANCE instance, const std::string& title, std::fu
                                   WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPSIBLINGS,
                                   x, y, 0, 0, nullptr, nullptr, instance, this));
     if (!window_.get()) throw Failure("Cannot create the taskbar entry window");
-    HICON icon = LoadIconA(instance, "MAINICON");
-    if (icon) {
-        SendMessageA(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon));
-        SendMessageA(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon));
-    }
+    // The entry shows the class's icon (the small one taken from it by the system): a
+    // window with no icon set by WM_SETICON has its class's. Setting the same icon again
+    // would cost a round trip to the display for each size under Wine.
     TrimWindowMenu(window_.get());
 }
 

@@ -48,18 +48,14 @@ HWND Find(HWND page, const char* cls, const std::string& text) {
     return nullptr;
 }
 
-TEST(Program, EveryControlOfThePageTablesIsFoundByClassAndTextInItsPlace) {
-    test::TempFolder cwd("prog");
-    Running run = Start(test::WizardExe(), cwd.Path());
-    ASSERT_NE(run.wizard, nullptr);
-    RECT client;
-    GetClientRect(run.wizard, &client);
-    EXPECT_EQ(client.right, 600);
-    EXPECT_EQ(client.bottom, 386);
+// Every control of the page tables on one page, found by class and text where the tables
+// put it.
+void ExpectPageAsInTheTables(HWND wizard, int index) {
+    HWND page = PageOf(wizard, index);
+    ASSERT_NE(page, nullptr);
     for (const Wanted& c : PageTables()) {
+        if (c.page != index) continue;
         SCOPED_TRACE(c.name);
-        HWND page = PageOf(run.wizard, c.page);
-        ASSERT_NE(page, nullptr);
         HWND h = Find(page, c.cls, c.text);
         if (std::string(c.cls) == "TImage" || std::string(c.cls) == "TAnimate") {
             // No text: the one of its class on the page.
@@ -79,11 +75,48 @@ TEST(Program, EveryControlOfThePageTablesIsFoundByClassAndTextInItsPlace) {
             EXPECT_EQ(GetDlgCtrlID(h), c.id) << "its Default or Cancel role";
         }
     }
-    HWND field = test::FindDescendant(PageOf(run.wizard, 1), "TDirectoryEdit", "C:\\Arquivos de Programas\\ZAV\\QEL");
-    EXPECT_NE(field, nullptr);
+}
+
+// Presses the page's Continuar and waits for the next page.
+bool Continue(HWND wizard, int from) {
+    HWND button = Find(PageOf(wizard, from), "TBitBtn", "Continuar");
+    if (!button) return false;
+    PostMessageA(button, BM_CLICK, 0, 0);
+    return test::PumpUntil([&] { return IsWindowVisible(PageOf(wizard, from + 1)) != 0; }, 10000);
+}
+
+TEST(Program, EveryControlOfThePageTablesIsFoundByClassAndTextInItsPlace) {
+    // A medium whose first two parts arrived, so page 1's Continuar passes its check.
+    test::TempFolder medium("prog");
+    const std::string exe = medium / "InstalaQEL.exe";
+    ASSERT_TRUE(CopyFileA(test::WizardExe().c_str(), exe.c_str(), FALSE));
+    for (const char* f : {"disk.1", "disk.2", "QEL.md_", "QEL.ex_"}) test::WriteFile(medium / f, f);
+    Running run = Start(exe, medium.Path());
+    ASSERT_NE(run.wizard, nullptr);
+    RECT client;
+    GetClientRect(run.wizard, &client);
+    EXPECT_EQ(client.right, 600);
+    EXPECT_EQ(client.bottom, 386);
+    ExpectPageAsInTheTables(run.wizard, 0);
     EXPECT_TRUE(IsWindowVisible(PageOf(run.wizard, 0)));
     EXPECT_FALSE(IsWindowVisible(PageOf(run.wizard, 1)));
     EXPECT_FALSE(IsWindowVisible(PageOf(run.wizard, 2)));
+    // The pages not shown yet are made when first shown: the first one shows sooner.
+    EXPECT_EQ(GetWindow(PageOf(run.wizard, 1), GW_CHILD), nullptr);
+    EXPECT_EQ(GetWindow(PageOf(run.wizard, 2), GW_CHILD), nullptr);
+
+    ASSERT_TRUE(Continue(run.wizard, 0));
+    ExpectPageAsInTheTables(run.wizard, 1);
+    HWND field = test::FindDescendant(PageOf(run.wizard, 1), "TDirectoryEdit", "C:\\Arquivos de Programas\\ZAV\\QEL");
+    ASSERT_NE(field, nullptr);
+    SendMessageA(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(medium.Path().c_str()));
+    ASSERT_TRUE(Continue(run.wizard, 1));
+    ExpectPageAsInTheTables(run.wizard, 2);
+    EXPECT_FALSE(IsWindowVisible(PageOf(run.wizard, 0)));
+    EXPECT_FALSE(IsWindowVisible(PageOf(run.wizard, 1)));
+
+    PostMessageA(run.entry, WM_SYSCOMMAND, SC_CLOSE, 0);
+    EXPECT_TRUE(test::WaitForExit(run.process.process.get(), 15000));
 }
 
 TEST(Program, TaskbarEntryCarriesTheApplicationTitleAndCloseEndsItWithoutAQuestion) {

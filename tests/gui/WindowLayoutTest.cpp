@@ -278,6 +278,52 @@ TEST(WizardWindow, PagesChangeOnlyAsAsked) {
         << "the busy label is never hidden again";
 }
 
+TEST(WizardWindow, PagesNotShownYetAreMadeWhenFirstShownOrAskedFor) {
+    const std::string padrao = "C:\\Arquivos de Programas\\ZAV\\QEL";
+    TfrmInstala frm(Self(), 96);
+    HWND pages[3] = {frm.Controle("tbsInicio"), frm.Controle("tbsDiretorio"), frm.Controle("tbsInstala")};
+    EXPECT_NE(GetWindow(pages[0], GW_CHILD), nullptr) << "page 1 is made with the window";
+    EXPECT_EQ(GetWindow(pages[1], GW_CHILD), nullptr);
+    EXPECT_EQ(GetWindow(pages[2], GW_CHILD), nullptr) << "the copy animation too waits for its page";
+    EXPECT_EQ(frm.PastaInstalacao(), padrao);
+
+    // What is set before the folder field exists is what it shows once made.
+    frm.DefinePastaInstalacao("D:\\Outra");
+    frm.MostraPagina(Pagina::Diretorio);
+    EXPECT_NE(GetWindow(pages[1], GW_CHILD), nullptr);
+    EXPECT_EQ(WindowText(frm.Controle("diredInstala")), "D:\\Outra");
+    EXPECT_EQ(frm.PastaInicialDiredInstala(), padrao);
+    frm.MostraAnimacao(false);
+    EXPECT_EQ(GetWindow(pages[2], GW_CHILD), nullptr) << "stopping an animation never made makes nothing";
+
+    // A control asked for by name is made at once, with its page, which stays hidden.
+    HWND instalar = frm.Controle("BitBtn6");
+    ASSERT_NE(instalar, nullptr);
+    EXPECT_EQ(GetParent(instalar), pages[2]);
+    EXPECT_FALSE(IsWindowVisible(pages[2]));
+    EXPECT_NE(frm.Controle("anmIntala"), nullptr);
+    EXPECT_EQ(frm.PaginaVisivel(), 1);
+}
+
+TEST(WizardWindow, ControlIdentifiersDoNotDependOnTheOrderPagesAreMade) {
+    TfrmInstala inOrder(Self(), 96), page3First(Self(), 96);
+    inOrder.JanelaDaPagina(1);
+    inOrder.JanelaDaPagina(2);
+    page3First.JanelaDaPagina(2);
+    page3First.JanelaDaPagina(1);
+    std::set<int> ids;
+    for (const Wanted& c : PageTables()) {
+        SCOPED_TRACE(c.name);
+        const int id = GetDlgCtrlID(inOrder.Controle(c.name));
+        EXPECT_EQ(GetDlgCtrlID(page3First.Controle(c.name)), id);
+        // The Default and Cancel identifiers repeat from page to page; no other does.
+        if (id != IDOK && id != IDCANCEL) {
+            EXPECT_TRUE(ids.insert(id).second) << id;
+        }
+    }
+    for (HWND item : inOrder.ItensTipoInstalacao()) EXPECT_TRUE(ids.insert(GetDlgCtrlID(item)).second);
+}
+
 TEST(TaskbarEntry, CarriesTheApplicationTitleAndIconAndOwnsTheWizard) {
     TfrmInstala frm(Self(), 96);
     frm.Show();
@@ -293,7 +339,9 @@ TEST(TaskbarEntry, CarriesTheApplicationTitleAndIconAndOwnsTheWizard) {
     GetWindowRect(entry, &r);
     EXPECT_LE(r.right - r.left, 1) << "nothing of it shows on the screen";
 
+    // What the shell shows: the icon set on the window, or else its class's.
     HICON icon = reinterpret_cast<HICON>(SendMessageA(entry, WM_GETICON, ICON_BIG, 0));
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrA(entry, GCLP_HICON));
     EXPECT_EQ(icon, LoadIconA(Self(), "MAINICON")) << "the program's icon";
 
     HMENU menu = GetSystemMenu(entry, FALSE);

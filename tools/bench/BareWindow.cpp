@@ -2,9 +2,20 @@
 //   qel_bare_window [<steps-file>]
 // Built a second time as qel_bare_window_ado (QEL_BARE_WINDOW_ADO), it also starts COM
 // and creates the ADO connection object before its window, as the wizard's start-up
-// does. With a file it writes the time of its steps there (loading, COM with the ADO
-// object, window, shown; StepClock.h) and ends once shown.
+// does. Built a third time as qel_bare_window_dlls (QEL_BARE_WINDOW_DLLS as well), it
+// also imports every system DLL the wizard imports and carries the wizard's manifest
+// (version-6 common controls): what any program that loads what the wizard loads pays
+// before its first window, without the wizard's own windows. With a file it writes the
+// time of its steps there (loading, COM with the ADO object, window, shown; StepClock.h)
+// and ends once shown.
 #include <windows.h>
+
+#ifdef QEL_BARE_WINDOW_DLLS
+#include <commctrl.h>
+#include <oleauto.h>
+#include <shlobj.h>
+#include <uxtheme.h>
+#endif
 
 #include "tools/bench/StepClock.h"
 
@@ -17,6 +28,17 @@ LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     return DefWindowProcA(hwnd, msg, wp, lp);
 }
+
+#ifdef QEL_BARE_WINDOW_DLLS
+// One function of each system DLL the wizard imports beyond the bare window's, so the
+// loader maps and starts them all.
+void* volatile g_imports[] = {reinterpret_cast<void*>(&InitCommonControlsEx),
+                              reinterpret_cast<void*>(&SHGetKnownFolderPath),
+                              reinterpret_cast<void*>(&SysFreeString),
+                              reinterpret_cast<void*>(&IsAppThemed),
+                              reinterpret_cast<void*>(&OpenProcessToken),
+                              reinterpret_cast<void*>(&CreateCompatibleDC)};
+#endif
 
 #ifdef QEL_BARE_WINDOW_ADO
 // ADODB.Connection, created in process as the wizard creates it.
