@@ -208,6 +208,9 @@ TEST(Unattended, TheWizardAnswersItsCommandLineInABox) {
     DemoSession s({}, "-TYPE=install \"/dir=" + chosen.Path() + "\"");
     HWND fresh = uidriver::WaitFor(s.Window(), nullptr, "1- Instala QEL", 5000);
     EXPECT_EQ(SendMessageA(fresh, BM_GETCHECK, 0, 0), BST_CHECKED);
+    // The folder field is made when page 2 first shows.
+    s.Press("Continuar");
+    ASSERT_TRUE(s.WaitPage(1));
     EXPECT_EQ(s.Folder(), chosen.Path());
 }
 
