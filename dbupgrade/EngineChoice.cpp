@@ -31,8 +31,8 @@ EngineKind ChooseEngine(const std::wstring& path) {
                                             'o', 'r', 'm', 'a', 't', ' ', '3', '\0'};
     char head[16];
     DWORD got = 0;
-    const bool read =
-        fs::Attempted(fs::FileOp::Read, name, [&] { return ReadFile(file.get(), head, sizeof head, &got, nullptr) != 0; });
+    const bool read = fs::Attempted(fs::FileOp::Read, name,
+                                    [&] { return ReadFile(file.get(), head, sizeof head, &got, nullptr) != 0; });
     if (!read || got != sizeof head) return EngineKind::Ado;
     return std::memcmp(head, kSignature, sizeof head) == 0 ? EngineKind::Embedded : EngineKind::Ado;
 }

@@ -124,7 +124,9 @@ int ShmUnmap(sqlite3_file* f, int deleteFlag) { return Below(f)->pMethods->xShmU
 int Fetch(sqlite3_file* f, sqlite3_int64 offset, int amount, void** out) {
     return Below(f)->pMethods->xFetch(Below(f), offset, amount, out);
 }
-int Unfetch(sqlite3_file* f, sqlite3_int64 offset, void* p) { return Below(f)->pMethods->xUnfetch(Below(f), offset, p); }
+int Unfetch(sqlite3_file* f, sqlite3_int64 offset, void* p) {
+    return Below(f)->pMethods->xUnfetch(Below(f), offset, p);
+}
 
 // One table per version of the layer below's methods: the engine asks for no more than
 // the file offers.

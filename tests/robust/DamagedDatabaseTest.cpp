@@ -55,102 +55,124 @@ const std::vector<Conteudo>& Conteudos() {
             // The version table.
             {"version table missing", {"DROP TABLE TA_SISTEMA"}, {}, Espera::Falha},
             {"version table empty", {"DELETE FROM TA_SISTEMA"}, {}, Espera::Falha},
-            {"version text empty", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = ''"}, {}, Espera::Falha},
-            {"version NULL", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = NULL"}, {}, Espera::Falha},
-            {"version with leading blanks", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '  3.1.9'"}, {}, Espera::Completa},
-            {"version with a sign", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '+3.1.9'"}, {}, Espera::Completa},
-            {"version negative", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '-1'"}, {}, Espera::Completa},
-            {"version with a letter", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.1.9a'"}, {}, Espera::Falha},
-            {"version with a trailing blank", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.1.9 '"}, {}, Espera::Falha},
-            {"version in words", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = 'tr\xEAs'"}, {}, Espera::Falha},
-            {"version beyond 32 bits", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '21474836.48'"}, {}, Espera::Falha},
-            {"version at 32 bits (newer)", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '2147483647'"}, {}, Espera::Completa},
-            {"version 3.10.0 (newer)", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.10.0'"}, {}, Espera::Completa},
-            {"version 3.2.0 (the same)", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.2.0'"}, {}, Espera::Completa},
-            {"version of 100,000 digits",
-             {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = printf('%.*c', 100000, '9')"}, {}, Espera::Falha},
-            {"version stored as a number", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = 319"}, {}, Espera::Completa},
-            {"version stored as bytes", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = x'332E312E39'"}, {}, Espera::Qualquer},
-            {"version text not UTF-8", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = CAST(x'33FF2E39' AS TEXT)"}, {},
-             Espera::Qualquer},
-            {"two version rows, the first older", {"INSERT INTO TA_SISTEMA VALUES ('3.2.0', '3.2.0')"}, {},
+            {"two version rows, the first older",
+             {"INSERT INTO TA_SISTEMA VALUES ('3.2.0', '3.2.0')"},
+             {},
              Espera::Completa},
             {"version column missing", {"ALTER TABLE TA_SISTEMA DROP COLUMN DE_VERSAO_BANCO"}, {}, Espera::Falha},
             {"version table a view",
              {"DROP TABLE TA_SISTEMA",
               "CREATE VIEW TA_SISTEMA AS SELECT '3.1.9' AS DE_VERSAO_BANCO, '3.1.9' AS DE_VERSAO_SISTEMA"},
-             {}, Espera::Completa},
+             {},
+             Espera::Completa},
             {"version table a view of the same version (no stamp possible)",
              {"DROP TABLE TA_SISTEMA",
               "CREATE VIEW TA_SISTEMA AS SELECT '3.2.0' AS DE_VERSAO_BANCO, '3.2.0' AS DE_VERSAO_SISTEMA"},
-             {}, Espera::Falha},
+             {},
+             Espera::Falha},
             {"trigger refusing the stamp",
              {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.2.0'",
               "CREATE TRIGGER TR_NAO BEFORE UPDATE ON TA_SISTEMA BEGIN SELECT RAISE(ABORT, 'altera\xE7\xE3o "
               "proibida'); END"},
-             {}, Espera::Falha},
+             {},
+             Espera::Falha},
             // Tables and columns.
-            {"trigger on a carried table", {"CREATE TRIGGER TR_X AFTER INSERT ON TB_OPERADORA BEGIN DELETE FROM "
-                                            "TB_ACOMPANHAMENTO; END"},
-             {}, Espera::Completa},
-            {"trigger in the new database refusing rows", {},
+            {"trigger on a carried table",
+             {"CREATE TRIGGER TR_X AFTER INSERT ON TB_OPERADORA BEGIN DELETE FROM "
+              "TB_ACOMPANHAMENTO; END"},
+             {},
+             Espera::Completa},
+            {"trigger in the new database refusing rows",
+             {},
              {"CREATE TRIGGER TR_N BEFORE INSERT ON RL_CARTEIRA_ASSISTENCIAL BEGIN SELECT RAISE(FAIL, 'recusada'); "
               "END"},
              Espera::Falha},
             {"a carried table missing in the new database", {}, {"DROP TABLE TB_QEL_ANEXO_IV"}, Espera::Falha},
             {"DT_INIC_VIGN missing in a table with rows",
-             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL", "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN"},
-             {}, Espera::Falha},
-            {"DT_INIC_VIGN missing in an empty table",
-             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL", "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN",
-              "DELETE FROM RL_ITEM_DESP_ASSISTENCIAL"},
-             {}, Espera::Completa},
-            {"a column the new database lacks", {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN DE_SOBRA TEXT(10) DEFAULT 'x'"},
-             {}, Espera::Falha},
-            {"a column only the new database has", {"ALTER TABLE TB_QEL_ANEXO_III DROP COLUMN DE_OBS"}, {},
-             Espera::Completa},
-            {"a column named in another case", {"ALTER TABLE TB_QEL_ANEXO_IV RENAME COLUMN DE_TEXTO TO de_Texto"}, {},
-             Espera::Completa},
-            {"text in a whole-number column", {"UPDATE TB_OPERADORA SET CD_OPERADORA = 'A3' WHERE CD_OPERADORA = 3"}, {},
+             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
+              "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN"},
+             {},
              Espera::Falha},
-            {"a fraction in a whole-number column", {"UPDATE TB_OPERADORA SET CD_OPERADORA = 2.5 WHERE CD_OPERADORA = 2"},
-             {}, Espera::Falha},
-            {"words in DT_INIC_VIGN", {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = 'ontem' WHERE rowid = 2"}, {},
+            {"DT_INIC_VIGN missing in an empty table",
+             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
+              "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN",
+              "DELETE FROM RL_ITEM_DESP_ASSISTENCIAL"},
+             {},
+             Espera::Completa},
+            {"a column the new database lacks",
+             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN DE_SOBRA TEXT(10) DEFAULT 'x'"},
+             {},
+             Espera::Falha},
+            {"a column only the new database has",
+             {"ALTER TABLE TB_QEL_ANEXO_III DROP COLUMN DE_OBS"},
+             {},
+             Espera::Completa},
+            {"a column named in another case",
+             {"ALTER TABLE TB_QEL_ANEXO_IV RENAME COLUMN DE_TEXTO TO de_Texto"},
+             {},
+             Espera::Completa},
+            {"text in a whole-number column",
+             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 'A3' WHERE CD_OPERADORA = 3"},
+             {},
+             Espera::Falha},
+            {"a fraction in a whole-number column",
+             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 2.5 WHERE CD_OPERADORA = 2"},
+             {},
+             Espera::Falha},
+            {"words in DT_INIC_VIGN",
+             {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = 'ontem' WHERE rowid = 2"},
+             {},
              Espera::Falha},
             // The engine stores date-times as text: a number there is a value of another kind.
-            {"numbers in DT_INIC_VIGN", {"UPDATE TB_QEL_ANEXO_III SET DT_INIC_VIGN = 38000.5 + rowid * 40"}, {},
+            {"numbers in DT_INIC_VIGN",
+             {"UPDATE TB_QEL_ANEXO_III SET DT_INIC_VIGN = 38000.5 + rowid * 40"},
+             {},
              Espera::Falha},
             {"columns declared of other kinds",
-             {Recria("TB_QEL_ANEXO_IV", "(CD_OPERADORA TEXT(10), DT_INIC_VIGN DATETIME, NR_VALOR TEXT(20), DE_TEXTO "
-                                        "MEMO, ID_FLAG TEXT(5), DE_OBS TEXT(255))"),
+             {Recria("TB_QEL_ANEXO_IV",
+                     "(CD_OPERADORA TEXT(10), DT_INIC_VIGN DATETIME, NR_VALOR TEXT(20), DE_TEXTO "
+                     "MEMO, ID_FLAG TEXT(5), DE_OBS TEXT(255))"),
               "INSERT INTO TB_QEL_ANEXO_IV VALUES ('0001', '2005-01-01', '12,50', 'x', 'Sim', 'y')"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Qualquer},
             {"a counter in both databases",
              {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"},
-             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"}, Espera::Falha},
-            {"a counter only in the new database", {}, {"ALTER TABLE TB_OPERADORA ADD COLUMN NR_SEQ COUNTER"},
+             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"},
+             Espera::Falha},
+            {"a counter only in the new database",
+             {},
+             {"ALTER TABLE TB_OPERADORA ADD COLUMN NR_SEQ COUNTER"},
              Espera::Completa},
             {"a view in a carried table's place",
              {"ALTER TABLE TB_ACOMPANHAMENTO RENAME TO TB_ACOMP_ANTIGA",
               "CREATE VIEW TB_ACOMPANHAMENTO AS SELECT * FROM TB_ACOMP_ANTIGA"},
-             {}, Espera::Completa},
-            {"a view in the new database's table place", {},
+             {},
+             Espera::Completa},
+            {"a view in the new database's table place",
+             {},
              {"DROP TABLE TB_QEL_ANEXO_II_A", "CREATE VIEW TB_QEL_ANEXO_II_A AS SELECT * FROM TB_QEL_ANEXO_III"},
              Espera::Falha},
-            {"carried tables without rows", {"DELETE FROM RL_CARTEIRA_ASSISTENCIAL", "DELETE FROM TB_OPERADORA"}, {},
+            {"carried tables without rows",
+             {"DELETE FROM RL_CARTEIRA_ASSISTENCIAL", "DELETE FROM TB_OPERADORA"},
+             {},
              Espera::Completa},
-            {"a unique key of the new database meets repeated values", {},
-             {"CREATE UNIQUE INDEX UX_III ON TB_QEL_ANEXO_III (CD_OPERADORA)"}, Espera::Falha},
-            {"a required column of the new database meets NULLs", {},
-             {Recria("TB_QEL_ANEXO_IV", "(CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, DE_TEXTO "
-                                        "TEXT(80), ID_FLAG YESNO, DE_OBS MEMO NOT NULL)")},
+            {"a unique key of the new database meets repeated values",
+             {},
+             {"CREATE UNIQUE INDEX UX_III ON TB_QEL_ANEXO_III (CD_OPERADORA)"},
+             Espera::Falha},
+            {"a required column of the new database meets NULLs",
+             {},
+             {Recria("TB_QEL_ANEXO_IV",
+                     "(CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, DE_TEXTO "
+                     "TEXT(80), ID_FLAG YESNO, DE_OBS MEMO NOT NULL)")},
              Espera::Falha},
             {"rows without row numbers",
              {"ALTER TABLE RL_CARTEIRA_ASSISTENCIAL RENAME TO R_ANTIGA",
               "CREATE TABLE RL_CARTEIRA_ASSISTENCIAL (CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, "
               "DE_TEXTO TEXT(80), ID_FLAG YESNO, DE_OBS MEMO, PRIMARY KEY (DT_INIC_VIGN, DE_TEXTO)) WITHOUT ROWID",
               "INSERT INTO RL_CARTEIRA_ASSISTENCIAL SELECT * FROM R_ANTIGA", "DROP TABLE R_ANTIGA"},
-             {}, Espera::Completa},
+             {},
+             Espera::Completa},
             // Values.
             {"whole numbers at their limits",
              {"UPDATE TB_OPERADORA SET CD_OPERADORA = 9223372036854775807 WHERE CD_OPERADORA = 1",
@@ -158,7 +180,8 @@ const std::vector<Conteudo>& Conteudos() {
               "UPDATE TB_OPERADORA SET CD_OPERADORA = 2147483647 WHERE CD_OPERADORA = 3",
               "UPDATE TB_OPERADORA SET CD_OPERADORA = -2147483648 WHERE CD_OPERADORA = 4",
               "UPDATE TB_OPERADORA SET CD_OPERADORA = 0 WHERE CD_OPERADORA = 5"},
-             {}, Espera::Completa},
+             {},
+             Espera::Completa},
             {"numbers at their limits",
              {"UPDATE TB_OPERADORA SET NR_REGISTRO = 1.7976931348623157e308 WHERE CD_OPERADORA = 1",
               "UPDATE TB_OPERADORA SET NR_REGISTRO = -1.7976931348623157e308 WHERE CD_OPERADORA = 2",
@@ -169,7 +192,8 @@ const std::vector<Conteudo>& Conteudos() {
               "UPDATE TB_OPERADORA SET NR_REGISTRO = 9007199254740993 WHERE CD_OPERADORA = 7",
               "UPDATE TB_ACOMPANHAMENTO SET NR_VALOR = 922337203685477.5807 WHERE rowid = 1",
               "UPDATE TB_ACOMPANHAMENTO SET NR_VALOR = -922337203685477 WHERE rowid = 2"},
-             {}, Espera::Completa},
+             {},
+             Espera::Completa},
             {"date-times at their limits",
              {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '0100-01-01 00:00:00' WHERE rowid = 1",
               "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '1899-12-30 00:00:00' WHERE rowid = 2",
@@ -179,52 +203,71 @@ const std::vector<Conteudo>& Conteudos() {
               "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '9999-12-31 23:59:59' WHERE rowid = 6",
               "UPDATE TB_OPERADORA SET DT_CADASTRO = '9999-12-31 23:59:59' WHERE CD_OPERADORA = 1",
               "UPDATE TB_OPERADORA SET DT_CADASTRO = '0100-01-01 00:00:00' WHERE CD_OPERADORA = 2"},
-             {}, Espera::Completa},
+             {},
+             Espera::Completa},
             {"whole numbers beyond 64 bits",
              {"UPDATE TB_OPERADORA SET CD_OPERADORA = 9223372036854775808 WHERE CD_OPERADORA = 1",
               "UPDATE TB_OPERADORA SET CD_OPERADORA = -1e300 WHERE CD_OPERADORA = 2"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Qualquer},
             {"numbers beyond: infinities",
              {"UPDATE TB_OPERADORA SET NR_REGISTRO = 9e999 WHERE CD_OPERADORA = 1",
               "UPDATE TB_OPERADORA SET NR_REGISTRO = -9e999 WHERE CD_OPERADORA = 2"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Qualquer},
             {"date-times beyond",
              {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '10000-01-01 00:00:00' WHERE rowid = 1",
               "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-02-30 00:00:00' WHERE rowid = 2",
               "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-01-01 25:00:00' WHERE rowid = 3",
               "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = -1e308 WHERE rowid = 4"},
-             {}, Espera::Qualquer},
-            {"yes/no beyond", {"UPDATE TB_OPERADORA SET ID_ATIVA = 2 WHERE CD_OPERADORA = 1",
-                               "UPDATE TB_OPERADORA SET ID_ATIVA = -1 WHERE CD_OPERADORA = 2",
-                               "UPDATE TB_OPERADORA SET ID_ATIVA = 'talvez' WHERE CD_OPERADORA = 3"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Qualquer},
+            {"yes/no beyond",
+             {"UPDATE TB_OPERADORA SET ID_ATIVA = 2 WHERE CD_OPERADORA = 1",
+              "UPDATE TB_OPERADORA SET ID_ATIVA = -1 WHERE CD_OPERADORA = 2",
+              "UPDATE TB_OPERADORA SET ID_ATIVA = 'talvez' WHERE CD_OPERADORA = 3"},
+             {},
+             Espera::Qualquer},
             {"very long texts",
              {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = printf('%.*c', 200000, 'x') WHERE rowid = 1",
               "UPDATE TB_QEL_ANEXO_III SET DE_OBS = printf('%.*c', 3000000, 'y') WHERE rowid = 2",
               "UPDATE TB_OPERADORA SET DE_NOME = printf('%.*c', 60, 'n') WHERE CD_OPERADORA = 1"},
-             {}, Espera::Completa, nullptr, true},
+             {},
+             Espera::Completa,
+             nullptr,
+             true},
             {"characters beyond Windows-1252",
              {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = 'a\xE7\xE3o ' || CAST(x'E29883F09F9880E4B8AD' AS TEXT)",
               "UPDATE TB_OPERADORA SET DE_NOME = CAST(x'D7A9D79CD795D79D' AS TEXT) WHERE CD_OPERADORA = 1"},
-             {}, Espera::Completa},
-            {"bytes in text columns", {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = x'00FF10' WHERE rowid = 1",
-                                       "UPDATE TB_OPERADORA SET DE_OBS = x'C0FFEE' WHERE CD_OPERADORA = 1"},
-             {}, Espera::Qualquer},
-            {"text that is not UTF-8", {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'C328FF41' AS TEXT) WHERE rowid = 1"},
-             {}, Espera::Qualquer},
-            {"text with a NUL inside", {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'61006200' AS TEXT) WHERE rowid = 1"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Completa},
+            {"bytes in text columns",
+             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = x'00FF10' WHERE rowid = 1",
+              "UPDATE TB_OPERADORA SET DE_OBS = x'C0FFEE' WHERE CD_OPERADORA = 1"},
+             {},
+             Espera::Qualquer},
+            {"text that is not UTF-8",
+             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'C328FF41' AS TEXT) WHERE rowid = 1"},
+             {},
+             Espera::Qualquer},
+            {"text with a NUL inside",
+             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'61006200' AS TEXT) WHERE rowid = 1"},
+             {},
+             Espera::Qualquer},
             {"names that need quoting",
              {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)",
-              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG", "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN "
-                                                                        "[a\"b'c;] TEXT(5)",
+              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG",
+              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN "
+              "[a\"b'c;] TEXT(5)",
               "UPDATE TB_QEL_ANEXO_III SET \"DE OBSERVA\xC7\xC3O\" = 'sim', \"select\" = rowid, [a\"b'c;] = 'q'"},
              {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)",
               "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG",
               "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN [a\"b'c;] TEXT(5)"},
              Espera::Completa},
             {"names that need quoting, missing in the new database",
-             {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)"}, {}, Espera::Falha},
+             {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)"},
+             {},
+             Espera::Falha},
             // The file's own settings.
             {"text stored as UTF-16", {}, {}, Espera::Completa, "PRAGMA encoding = 'UTF-16le'"},
             {"write-ahead log journal", {"PRAGMA journal_mode = WAL"}, {}, Espera::Completa},
@@ -234,19 +277,51 @@ const std::vector<Conteudo>& Conteudos() {
             {"schema text damaged",
              {"PRAGMA writable_schema = ON",
               "UPDATE sqlite_master SET sql = 'CREATE TABLE TB_QEL_ANEXO_IV (' WHERE name = 'TB_QEL_ANEXO_IV'"},
-             {}, Espera::Falha},
+             {},
+             Espera::Falha},
             {"schema names a root page that is no table",
              {"PRAGMA writable_schema = ON", "UPDATE sqlite_master SET rootpage = 1 WHERE name = 'TB_QEL_ANEXO_III'"},
-             {}, Espera::Qualquer},
+             {},
+             Espera::Qualquer},
         };
+        // Texts of the installed schema version, as stored.
+        const struct {
+            const char* nome;
+            const char* valor;
+            Espera espera;
+        } versoes[] = {
+            {"empty", "''", Espera::Falha},
+            {"NULL", "NULL", Espera::Falha},
+            {"with leading blanks", "'  3.1.9'", Espera::Completa},
+            {"with a sign", "'+3.1.9'", Espera::Completa},
+            {"negative", "'-1'", Espera::Completa},
+            {"with a letter", "'3.1.9a'", Espera::Falha},
+            {"with a trailing blank", "'3.1.9 '", Espera::Falha},
+            {"in words", "'tr\xEAs'", Espera::Falha},
+            {"beyond 32 bits", "'21474836.48'", Espera::Falha},
+            {"at 32 bits (newer)", "'2147483647'", Espera::Completa},
+            {"3.10.0 (newer)", "'3.10.0'", Espera::Completa},
+            {"3.2.0 (the same)", "'3.2.0'", Espera::Completa},
+            {"of 100,000 digits", "printf('%.*c', 100000, '9')", Espera::Falha},
+            {"stored as a number", "319", Espera::Completa},
+            {"stored as bytes", "x'332E312E39'", Espera::Qualquer},
+            {"not UTF-8", "CAST(x'33FF2E39' AS TEXT)", Espera::Qualquer},
+        };
+        for (const auto& v : versoes)
+            c.push_back({std::string("version ") + v.nome,
+                         {std::string("UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = ") + v.valor},
+                         {},
+                         v.espera});
         std::string nulos;
         for (const char* t : kTabelasMigradas) {
-            c.push_back({std::string("carried table missing: ") + t, {std::string("DROP TABLE ") + t}, {}, Espera::Falha});
-            nulos += std::string(nulos.empty() ? "" : "; ") + "UPDATE " + t + " SET " +
-                     (std::string(t) == "TB_OPERADORA"
-                          ? "CD_OPERADORA = NULL, DE_NOME = NULL, NR_REGISTRO = NULL, ID_ATIVA = NULL, DT_CADASTRO = NULL"
-                          : "CD_OPERADORA = NULL, DT_INIC_VIGN = NULL, NR_VALOR = NULL, DE_TEXTO = NULL, ID_FLAG = NULL") +
-                     ", DE_OBS = NULL";
+            c.push_back(
+                {std::string("carried table missing: ") + t, {std::string("DROP TABLE ") + t}, {}, Espera::Falha});
+            nulos +=
+                std::string(nulos.empty() ? "" : "; ") + "UPDATE " + t + " SET " +
+                (std::string(t) == "TB_OPERADORA"
+                     ? "CD_OPERADORA = NULL, DE_NOME = NULL, NR_REGISTRO = NULL, ID_ATIVA = NULL, DT_CADASTRO = NULL"
+                     : "CD_OPERADORA = NULL, DT_INIC_VIGN = NULL, NR_VALOR = NULL, DE_TEXTO = NULL, ID_FLAG = NULL") +
+                ", DE_OBS = NULL";
         }
         c.push_back({"NULLs everywhere", {nulos}, {}, Espera::Completa});
         return c;
@@ -282,21 +357,23 @@ const std::vector<DanoDeArquivo>& DanosNomeados() {
         };
         for (long n : {1L, 15L, 16L, 17L, 99L, 100L, 101L, 511L, 1023L, 1024L, 1025L, 2048L, 3000L, 4096L, 8191L})
             d.push_back({"cut", Dano::Corte, n});
-        for (long n : {100L, 250L, 500L, 750L, 900L, 990L, 999L}) d.push_back({"cut (per mille kept)", Dano::Fracao, n});
+        for (long n : {100L, 250L, 500L, 750L, 900L, 990L, 999L})
+            d.push_back({"cut (per mille kept)", Dano::Fracao, n});
         // Every field of the header: its last byte inverted (the signature too).
-        for (long at : {0L, 15L, 16L, 17L, 18L, 19L, 20L, 21L, 22L, 23L, 27L, 31L, 35L, 39L, 43L, 47L, 51L, 55L, 59L,
-                        63L, 67L, 71L, 80L, 95L, 99L})
+        for (long at : {0L,  15L, 16L, 17L, 18L, 19L, 20L, 21L, 22L, 23L, 27L, 31L, 35L,
+                        39L, 43L, 47L, 51L, 55L, 59L, 63L, 67L, 71L, 80L, 95L, 99L})
             d.push_back({"header byte inverted", Dano::InverteEm, at});
         for (Classe c : {Classe::Esquema, Classe::Tabela, Classe::Indice, Classe::Transbordo})
             for (long n : {1L, 4L, 32L}) d.push_back({"bytes flipped", Dano::Inverte, n, c});
         // Free pages hold nothing an update reads.
-        for (long n : {1L, 8L, 200L}) d.push_back({"bytes flipped", Dano::Inverte, n, Classe::Livre, {}, Espera::Completa});
+        for (long n : {1L, 8L, 200L})
+            d.push_back({"bytes flipped", Dano::Inverte, n, Classe::Livre, {}, Espera::Completa});
         for (auto [a, b] : std::vector<std::pair<Classe, Classe>>{{Classe::Tabela, Classe::Tabela},
-                                                                 {Classe::Tabela, Classe::Indice},
-                                                                 {Classe::Esquema, Classe::Tabela},
-                                                                 {Classe::Indice, Classe::Livre},
-                                                                 {Classe::Transbordo, Classe::Tabela},
-                                                                 {Classe::Livre, Classe::Livre}})
+                                                                  {Classe::Tabela, Classe::Indice},
+                                                                  {Classe::Esquema, Classe::Tabela},
+                                                                  {Classe::Indice, Classe::Livre},
+                                                                  {Classe::Transbordo, Classe::Tabela},
+                                                                  {Classe::Livre, Classe::Livre}})
             d.push_back({"pages swapped", Dano::Troca, 0, a, b});
         for (long f = 0; f < static_cast<long>(kFormatos.size()); ++f)
             d.push_back({"another format", Dano::Formato, f, {}, {}, Espera::Falha});
@@ -308,8 +385,8 @@ const std::vector<DanoDeArquivo>& DanosNomeados() {
 // The file damaged; its description says where. Nothing for a folder in its place. A
 // file without a page of the class asked for is damaged in any page, and then whatever
 // was expected of the class is not.
-std::optional<std::string> Danifica(std::string bytes, const DanoDeArquivo& d, std::mt19937& sorte,
-                                    std::string& onde, Espera& espera) {
+std::optional<std::string> Danifica(std::string bytes, const DanoDeArquivo& d, std::mt19937& sorte, std::string& onde,
+                                    Espera& espera) {
     auto entre = [&](std::size_t de, std::size_t ate) {  // [de, ate]
         return std::uniform_int_distribution<std::size_t>(de, ate)(sorte);
     };
@@ -327,11 +404,14 @@ std::optional<std::string> Danifica(std::string bytes, const DanoDeArquivo& d, s
         case Dano::Nenhum: return bytes;
         case Dano::Vazio: return std::string();
         case Dano::Pasta: return std::nullopt;
-        case Dano::Formato: onde = kFormatos[static_cast<size_t>(d.parametro)].first; return kFormatos[static_cast<size_t>(d.parametro)].second;
+        case Dano::Formato:
+            onde = kFormatos[static_cast<size_t>(d.parametro)].first;
+            return kFormatos[static_cast<size_t>(d.parametro)].second;
         case Dano::Corte:
         case Dano::Fracao: {
-            const std::size_t fica = d.dano == Dano::Corte ? static_cast<std::size_t>(d.parametro)
-                                                           : bytes.size() * static_cast<std::size_t>(d.parametro) / 1000;
+            const std::size_t fica = d.dano == Dano::Corte
+                                         ? static_cast<std::size_t>(d.parametro)
+                                         : bytes.size() * static_cast<std::size_t>(d.parametro) / 1000;
             onde = std::to_string(fica) + " of " + std::to_string(bytes.size()) + " bytes kept";
             bytes.resize(std::min(fica, bytes.size()));
             return bytes;
@@ -386,7 +466,8 @@ std::vector<Caso> Casos(std::size_t quantos, unsigned semente) {
     std::mt19937 sorte(semente);
     auto entre = [&](long de, long ate) { return std::uniform_int_distribution<long>(de, ate)(sorte); };
     while (casos.size() < quantos) {
-        const std::size_t c = entre(0, 1) ? 0 : completas[static_cast<size_t>(entre(0, static_cast<long>(completas.size()) - 1))];
+        const std::size_t c =
+            entre(0, 1) ? 0 : completas[static_cast<size_t>(entre(0, static_cast<long>(completas.size()) - 1))];
         const Classe classes[] = {Classe::Esquema, Classe::Tabela, Classe::Indice, Classe::Livre, Classe::Transbordo};
         const Classe a = classes[entre(0, 4)], b = classes[entre(0, 4)];
         DanoDeArquivo d{"", Dano::Nenhum};
@@ -394,7 +475,13 @@ std::vector<Caso> Casos(std::size_t quantos, unsigned semente) {
             case 0: d = {"random cut (per mille kept)", Dano::Fracao, entre(1, 999)}; break;
             case 1: d = {"random header byte inverted", Dano::InverteEm, entre(16, 99)}; break;
             case 2: d = {"pages swapped", Dano::Troca, 0, a, b}; break;
-            default: d = {"bytes flipped", Dano::Inverte, entre(1, 16), a, {}, a == Classe::Livre ? Espera::Completa : Espera::Qualquer};
+            default:
+                d = {"bytes flipped",
+                     Dano::Inverte,
+                     entre(1, 16),
+                     a,
+                     {},
+                     a == Classe::Livre ? Espera::Completa : Espera::Qualquer};
         }
         casos.push_back({"random: " + std::string(d.nome) + " in '" + conteudos[c].nome + "'", c, d, d.espera});
     }
@@ -514,7 +601,8 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
         vigia.Caso(nome);
         const auto antes = std::chrono::steady_clock::now();
         const test::Atualizacao a = inst.Atualiza(midia(caso.conteudo), dm);
-        maisLongo = std::max(maisLongo, std::chrono::duration<double>(std::chrono::steady_clock::now() - antes).count());
+        maisLongo =
+            std::max(maisLongo, std::chrono::duration<double>(std::chrono::steady_clock::now() - antes).count());
         vigia.Fim();
         contagem.Conta(a, inst.raiz);
         if (lista) std::printf("%s -> %s %s\n", nome.c_str(), test::NomeDoDesfecho(a.desfecho), a.mensagem.c_str());
@@ -559,8 +647,9 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
     }
     const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     char titulo[200];
-    std::snprintf(titulo, sizeof titulo, "Damaged databases: %zu cases, seed %u, %.1f s (longest case %.2f s), %zu faults",
-                  casos.size(), semente, segundos, maisLongo, defeitos.size());
+    std::snprintf(titulo, sizeof titulo,
+                  "Damaged databases: %zu cases, seed %u, %.1f s (longest case %.2f s), %zu faults", casos.size(),
+                  semente, segundos, maisLongo, defeitos.size());
     contagem.Imprime(titulo);
     for (const std::string& d : defeitos) std::printf("  FAULT %s\n", d.c_str());
 }

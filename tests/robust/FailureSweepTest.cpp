@@ -9,8 +9,8 @@
 #include <windows.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <map>
 
@@ -44,7 +44,8 @@ public:
         if (Muda(c.op)) ++mudancas;
         ++porTipo[test::NomeDaOperacao(c.op)];
         if ((depois_ ? mudancas : vistas) != alvo_ || (depois_ && !Muda(c.op))) return 0;
-        falhou = std::string(test::NomeDaOperacao(c.op)) + " " + fs::ExtractFileName(c.path.empty() ? c.target : c.path);
+        falhou =
+            std::string(test::NomeDaOperacao(c.op)) + " " + fs::ExtractFileName(c.path.empty() ? c.target : c.path);
         if (!depois_) return kErroInjetado;
         pendente_ = &c;
         return 0;
@@ -147,8 +148,8 @@ void FailureSweep::Varre(const Caminho& caminho) {
         caminho.depoisDeOutra(inst, "without failures");
         total = conta.vistas;
         mudancas = conta.mudancas;
-        std::printf("%s: an update performs %ld file operations, %ld of them changing something:", caminho.nome,
-                    total, mudancas);
+        std::printf("%s: an update performs %ld file operations, %ld of them changing something:", caminho.nome, total,
+                    mudancas);
         for (const auto& [tipo, n] : conta.porTipo) std::printf(" %s %ld", tipo.c_str(), n);
         std::printf("\n");
     }
@@ -160,7 +161,7 @@ void FailureSweep::Varre(const Caminho& caminho) {
     for (bool depois : {false, true}) {
         test::Contagem contagem;
         std::map<std::string, std::map<std::string, int>> porOperacao;  // failed operation -> outcomes
-        std::map<std::string, int> deixados;                             // left in the install folder
+        std::map<std::string, int> deixados;                            // left in the install folder
         const long ultima = depois ? mudancas : total;
         for (long n = 1; n <= ultima; ++n) {
             const std::string quando = std::string(depois ? "after" : "before") + " operation " + std::to_string(n);
@@ -213,13 +214,15 @@ void FailureSweep::Varre(const Caminho& caminho) {
         const double segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
         char titulo[200];
         std::snprintf(titulo, sizeof titulo, "%s: failure %s, N = 1..%ld (%.1f s so far, %.1f s of it updating)",
-                      caminho.nome, depois ? "reported after the N-th operation that changes something"
-                                           : "before the N-th operation", ultima, segundos, nasAtualizacoes);
+                      caminho.nome,
+                      depois ? "reported after the N-th operation that changes something" : "before the N-th operation",
+                      ultima, segundos, nasAtualizacoes);
         contagem.Imprime(titulo);
         std::printf("  by the operation that failed:\n");
         for (const auto& [op, desfechos] : porOperacao)
             for (const auto& [d, k] : desfechos) std::printf("  %6d  %-10s %s\n", k, op.c_str(), d.c_str());
-        for (const auto& [nome, k] : deixados) std::printf("  %6d  left %s in the install folder until the next update\n", k, nome.c_str());
+        for (const auto& [nome, k] : deixados)
+            std::printf("  %6d  left %s in the install folder until the next update\n", k, nome.c_str());
     }
 }
 

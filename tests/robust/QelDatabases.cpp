@@ -27,7 +27,10 @@ std::string Serie(int n) {
 // The tables of both databases; the new one's TB_ACOMPANHAMENTO has a column more.
 std::vector<std::string> Tabelas(bool nova) {
     std::vector<std::string> sql = {
-        "PRAGMA page_size = 1024", "PRAGMA journal_mode = MEMORY", "PRAGMA synchronous = OFF", "BEGIN",
+        "PRAGMA page_size = 1024",
+        "PRAGMA journal_mode = MEMORY",
+        "PRAGMA synchronous = OFF",
+        "BEGIN",
         "CREATE TABLE TA_SISTEMA (DE_VERSAO_BANCO TEXT(10), DE_VERSAO_SISTEMA TEXT(10))",
         "CREATE TABLE TB_OPERADORA (CD_OPERADORA LONG PRIMARY KEY, DE_NOME TEXT(60), NR_REGISTRO DOUBLE, "
         "ID_ATIVA YESNO, DT_CADASTRO DATETIME, DE_OBS MEMO)"};
@@ -35,7 +38,8 @@ std::vector<std::string> Tabelas(bool nova) {
         const std::string tabela = t;
         if (tabela == "TB_OPERADORA") continue;
         const bool maisUma = nova && tabela == "TB_ACOMPANHAMENTO";
-        sql.push_back("CREATE TABLE " + tabela + kColunasDatadas + (maisUma ? ", DE_NOVA TEXT(20) DEFAULT 'nova')" : ")"));
+        sql.push_back("CREATE TABLE " + tabela + kColunasDatadas +
+                      (maisUma ? ", DE_NOVA TEXT(20) DEFAULT 'nova')" : ")"));
         sql.push_back("CREATE INDEX IX_" + tabela + " ON " + tabela + " (CD_OPERADORA, DT_INIC_VIGN)");
     }
     return sql;
@@ -47,7 +51,8 @@ std::vector<std::string> BancoInstalado(int linhas, bool comPaginasLivres) {
     std::vector<std::string> sql = Tabelas(false);
     sql.push_back("INSERT INTO TA_SISTEMA VALUES ('3.1.9', '3.1.9')");
     sql.push_back(Serie(linhas) +
-                  "INSERT INTO TB_OPERADORA SELECT i, 'Operadora ' || i || ' Sa\xFA" "de', i * 1000.25, i % 2, "
+                  "INSERT INTO TB_OPERADORA SELECT i, 'Operadora ' || i || ' Sa\xFA"
+                  "de', i * 1000.25, i % 2, "
                   "strftime('%Y-%m-%d %H:%M:%S', '1998-05-04 10:30:00', '+' || (i * 37) || ' days'), "
                   "CASE WHEN i % 5 = 0 THEN 'obs ' || i END FROM n");
     for (const char* t : kTabelasMigradas) {
@@ -55,7 +60,8 @@ std::vector<std::string> BancoInstalado(int linhas, bool comPaginasLivres) {
         // Dates from March 2004 to early 2010: about half of the rows come before 2007.
         sql.push_back(Serie(linhas) + "INSERT INTO " + t +
                       " SELECT i % 7 + 1, strftime('%Y-%m-%d %H:%M:%S', '2004-03-01 08:00:00', '+' || "
-                      "(i * 797 % 2150) || ' days'), round(i * 12.34, 2), 'lan\xE7" "amento ' || i || ' de ' || '" +
+                      "(i * 797 % 2150) || ' days'), round(i * 12.34, 2), 'lan\xE7"
+                      "amento ' || i || ' de ' || '" +
                       t + "', i % 2, CASE WHEN i = 3 THEN printf('%.*c', 3000, 'm') END FROM n");
     }
     if (comPaginasLivres) {
@@ -156,9 +162,8 @@ std::string Valor(sqlite3_stmt* s, int i) {
         case SQLITE_NULL: return "NULL";
         default: break;
     }
-    const auto* p = static_cast<const unsigned char*>(sqlite3_column_type(s, i) == SQLITE_TEXT
-                                                          ? sqlite3_column_text(s, i)
-                                                          : sqlite3_column_blob(s, i));
+    const auto* p = static_cast<const unsigned char*>(
+        sqlite3_column_type(s, i) == SQLITE_TEXT ? sqlite3_column_text(s, i) : sqlite3_column_blob(s, i));
     const int n = sqlite3_column_bytes(s, i);
     if (n == 0) return "NULL";
     std::string hex = "x";
@@ -172,7 +177,8 @@ std::string Valor(sqlite3_stmt* s, int i) {
 // A text value given by Valor back as program text.
 std::string Texto(const std::string& valor) {
     std::string bytes;
-    for (std::size_t i = 1; i + 1 < valor.size(); i += 2) bytes += static_cast<char>(std::stoi(valor.substr(i, 2), nullptr, 16));
+    for (std::size_t i = 1; i + 1 < valor.size(); i += 2)
+        bytes += static_cast<char>(std::stoi(valor.substr(i, 2), nullptr, 16));
     return text::FromUtf8(bytes);
 }
 
@@ -235,8 +241,7 @@ std::optional<std::vector<std::int64_t>> Leitura::LinhasACarregar() {
 
 std::vector<std::string> Leitura::Colunas(const std::string& tabela) {
     std::vector<std::string> nomes;
-    for (const std::string& v : Consulta("name", "pragma_table_info('" + tabela + "')", "1"))
-        nomes.push_back(Texto(v));
+    for (const std::string& v : Consulta("name", "pragma_table_info('" + tabela + "')", "1")) nomes.push_back(Texto(v));
     return nomes;
 }
 

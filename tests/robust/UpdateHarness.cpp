@@ -11,6 +11,7 @@
 
 #include "engine/InstallationRun.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 
@@ -90,9 +91,12 @@ Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm) {
         return a;
     }
     if (!ui.dialogos.empty() && ui.dialogos.back().texto == mensagens::kConcluida) {
-        if (Backups().size() > backupsAntes) a.desfecho = Desfecho::Substituido;
-        else if (antes && fs::FileExists(banco) && ReadFile(banco) == *antes) a.desfecho = Desfecho::Intocado;
-        else a.desfecho = Desfecho::Carimbado;
+        if (Backups().size() > backupsAntes)
+            a.desfecho = Desfecho::Substituido;
+        else if (antes && fs::FileExists(banco) && ReadFile(banco) == *antes)
+            a.desfecho = Desfecho::Intocado;
+        else
+            a.desfecho = Desfecho::Carimbado;
         return a;
     }
     // Otherwise the last dialog after the confirmation said why the run stopped.
@@ -216,7 +220,7 @@ void Contagem::Imprime(const char* titulo) const {
     std::printf("%s\n  outcomes:\n", titulo);
     for (const auto& [nome, n] : desfechos_) std::printf("  %6d  %s\n", n, nome.c_str());
     std::printf("  failure messages:\n");
-    for (const auto& [forma, n] : mensagens_) std::printf("  %6d  %s\n", n, forma.c_str());
+    for (const auto& [forma, n] : mensagens_) std::printf("  %6d  %s\n", n, text::ToUtf8(forma).c_str());
     std::fflush(stdout);
 }
 
