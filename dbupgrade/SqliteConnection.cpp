@@ -47,6 +47,8 @@ public:
             CloseQuietly();
             if (IsSharingError(error)) throw Failure(msg::DatabaseInUse(path_));
             if ((rc & 0xFF) == SQLITE_CANTOPEN) throw Failure(msg::CannotOpen(path_));
+            // The header could not be read: the disk's failure, not a damaged file.
+            if ((rc & 0xFF) == SQLITE_IOERR) throw Failure(msg::DiskError(path_));
             throw Failure(msg::NotADatabase(path_));
         }
         try {
