@@ -213,6 +213,7 @@ void Contagem::Conta(const Atualizacao& a, const std::string& pasta) {
             forma += c == '\r' ? '|' : c;
         }
     }
+    if (forma.size() > 160) forma = forma.substr(0, 157) + "...";  // values read from swapped pages
     ++mensagens_[forma];
 }
 
