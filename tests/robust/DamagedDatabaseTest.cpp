@@ -20,6 +20,7 @@
 
 #include "dbupgrade/CarryOver.h"
 #include "platform/FileSystem.h"
+#include "platform/Text.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/robust/QelDatabases.h"
 #include "tests/robust/UpdateHarness.h"
@@ -48,282 +49,155 @@ std::string Recria(const std::string& tabela, const std::string& colunas) {
     return "DROP TABLE " + tabela + "; CREATE TABLE " + tabela + " " + colunas;
 }
 
+// Statements that put the values into rows 1, 2, ... of a table's column.
+std::vector<std::string> Valores(const std::string& tabela, const std::string& coluna,
+                                 std::initializer_list<const char*> valores) {
+    std::vector<std::string> sql;
+    for (const char* v : valores)
+        sql.push_back("UPDATE " + tabela + " SET " + coluna + " = " + v +
+                      " WHERE rowid = " + std::to_string(sql.size() + 1));
+    return sql;
+}
+
+std::vector<std::string> operator+(std::vector<std::string> a, const std::vector<std::string>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+const char* const kColunasQueAspas =
+    "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20); "
+    "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG; "
+    "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN [a\"b'c;] TEXT(5)";
+
 const std::vector<Conteudo>& Conteudos() {
+    using enum Espera;
+    // clang-format off
     static const std::vector<Conteudo> casos = [] {
         std::vector<Conteudo> c = {
-            {"healthy", {}, {}, Espera::Completa},
+            {"healthy", {}, {}, Completa},
             // The version table.
-            {"version table missing", {"DROP TABLE TA_SISTEMA"}, {}, Espera::Falha},
-            {"version table empty", {"DELETE FROM TA_SISTEMA"}, {}, Espera::Falha},
-            {"two version rows, the first older",
-             {"INSERT INTO TA_SISTEMA VALUES ('3.2.0', '3.2.0')"},
-             {},
-             Espera::Completa},
-            {"version column missing", {"ALTER TABLE TA_SISTEMA DROP COLUMN DE_VERSAO_BANCO"}, {}, Espera::Falha},
-            {"version table a view",
-             {"DROP TABLE TA_SISTEMA",
-              "CREATE VIEW TA_SISTEMA AS SELECT '3.1.9' AS DE_VERSAO_BANCO, '3.1.9' AS DE_VERSAO_SISTEMA"},
-             {},
-             Espera::Completa},
+            {"version table missing", {"DROP TABLE TA_SISTEMA"}, {}, Falha},
+            {"version table empty", {"DELETE FROM TA_SISTEMA"}, {}, Falha},
+            {"two version rows, the first older", {"INSERT INTO TA_SISTEMA VALUES ('3.2.0', '3.2.0')"}, {}, Completa},
+            {"version column missing", {"ALTER TABLE TA_SISTEMA DROP COLUMN DE_VERSAO_BANCO"}, {}, Falha},
+            {"version table a view", {"DROP TABLE TA_SISTEMA", "CREATE VIEW TA_SISTEMA AS SELECT '3.1.9' AS "
+                                      "DE_VERSAO_BANCO, '3.1.9' AS DE_VERSAO_SISTEMA"}, {}, Completa},
             {"version table a view of the same version (no stamp possible)",
-             {"DROP TABLE TA_SISTEMA",
-              "CREATE VIEW TA_SISTEMA AS SELECT '3.2.0' AS DE_VERSAO_BANCO, '3.2.0' AS DE_VERSAO_SISTEMA"},
-             {},
-             Espera::Falha},
-            {"trigger refusing the stamp",
-             {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.2.0'",
-              "CREATE TRIGGER TR_NAO BEFORE UPDATE ON TA_SISTEMA BEGIN SELECT RAISE(ABORT, 'altera\xE7\xE3o "
-              "proibida'); END"},
-             {},
-             Espera::Falha},
+             {"DROP TABLE TA_SISTEMA", "CREATE VIEW TA_SISTEMA AS SELECT '3.2.0' AS DE_VERSAO_BANCO, '3.2.0' AS "
+                                       "DE_VERSAO_SISTEMA"}, {}, Falha},
+            {"trigger refusing the stamp", {"UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = '3.2.0'", "CREATE TRIGGER TR_NAO "
+              "BEFORE UPDATE ON TA_SISTEMA BEGIN SELECT RAISE(ABORT, 'altera\xE7\xE3o proibida'); END"}, {}, Falha},
             // Tables and columns.
-            {"trigger on a carried table",
-             {"CREATE TRIGGER TR_X AFTER INSERT ON TB_OPERADORA BEGIN DELETE FROM "
-              "TB_ACOMPANHAMENTO; END"},
-             {},
-             Espera::Completa},
-            {"trigger in the new database refusing rows",
-             {},
-             {"CREATE TRIGGER TR_N BEFORE INSERT ON RL_CARTEIRA_ASSISTENCIAL BEGIN SELECT RAISE(FAIL, 'recusada'); "
-              "END"},
-             Espera::Falha},
-            {"a carried table missing in the new database", {}, {"DROP TABLE TB_QEL_ANEXO_IV"}, Espera::Falha},
-            {"DT_INIC_VIGN missing in a table with rows",
-             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
-              "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN"},
-             {},
-             Espera::Falha},
-            {"DT_INIC_VIGN missing in an empty table",
-             {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
+            {"trigger on a carried table", {"CREATE TRIGGER TR_X AFTER INSERT ON TB_OPERADORA BEGIN DELETE FROM "
+                                            "TB_ACOMPANHAMENTO; END"}, {}, Completa},
+            {"trigger in the new database refusing rows", {}, {"CREATE TRIGGER TR_N BEFORE INSERT ON "
+              "RL_CARTEIRA_ASSISTENCIAL BEGIN SELECT RAISE(FAIL, 'recusada'); END"}, Falha},
+            {"a carried table missing in the new database", {}, {"DROP TABLE TB_QEL_ANEXO_IV"}, Falha},
+            {"DT_INIC_VIGN missing in a table with rows", {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
+              "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN"}, {}, Falha},
+            {"DT_INIC_VIGN missing in an empty table", {"DROP INDEX IX_RL_ITEM_DESP_ASSISTENCIAL",
               "ALTER TABLE RL_ITEM_DESP_ASSISTENCIAL DROP COLUMN DT_INIC_VIGN",
               "DELETE FROM RL_ITEM_DESP_ASSISTENCIAL"},
-             {},
-             Espera::Completa},
-            {"a column the new database lacks",
-             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN DE_SOBRA TEXT(10) DEFAULT 'x'"},
-             {},
-             Espera::Falha},
-            {"a column only the new database has",
-             {"ALTER TABLE TB_QEL_ANEXO_III DROP COLUMN DE_OBS"},
-             {},
-             Espera::Completa},
-            {"a column named in another case",
-             {"ALTER TABLE TB_QEL_ANEXO_IV RENAME COLUMN DE_TEXTO TO de_Texto"},
-             {},
-             Espera::Completa},
-            {"text in a whole-number column",
-             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 'A3' WHERE CD_OPERADORA = 3"},
-             {},
-             Espera::Falha},
-            {"a fraction in a whole-number column",
-             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 2.5 WHERE CD_OPERADORA = 2"},
-             {},
-             Espera::Falha},
-            {"words in DT_INIC_VIGN",
-             {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = 'ontem' WHERE rowid = 2"},
-             {},
-             Espera::Falha},
+             {}, Completa},
+            {"a column the new database lacks", {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN DE_SOBRA TEXT(10)"}, {},
+             Falha},
+            {"a column only the new database has", {"ALTER TABLE TB_QEL_ANEXO_III DROP COLUMN DE_OBS"}, {}, Completa},
+            {"a column named in another case", {"ALTER TABLE TB_QEL_ANEXO_IV RENAME COLUMN DE_TEXTO TO de_Texto"}, {},
+             Completa},
+            {"text in a whole-number column", Valores("TB_OPERADORA", "CD_OPERADORA", {"'A1'"}), {}, Falha},
+            {"a fraction in a whole-number column", Valores("TB_OPERADORA", "CD_OPERADORA", {"2.5"}), {}, Falha},
+            {"words in DT_INIC_VIGN", Valores("TB_ACOMPANHAMENTO", "DT_INIC_VIGN", {"'ontem'"}), {}, Falha},
             // The engine stores date-times as text: a number there is a value of another kind.
-            {"numbers in DT_INIC_VIGN",
-             {"UPDATE TB_QEL_ANEXO_III SET DT_INIC_VIGN = 38000.5 + rowid * 40"},
-             {},
-             Espera::Falha},
-            {"columns declared of other kinds",
-             {Recria("TB_QEL_ANEXO_IV",
-                     "(CD_OPERADORA TEXT(10), DT_INIC_VIGN DATETIME, NR_VALOR TEXT(20), DE_TEXTO "
-                     "MEMO, ID_FLAG TEXT(5), DE_OBS TEXT(255))"),
-              "INSERT INTO TB_QEL_ANEXO_IV VALUES ('0001', '2005-01-01', '12,50', 'x', 'Sim', 'y')"},
-             {},
-             Espera::Qualquer},
-            {"a counter in both databases",
-             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"},
-             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"},
-             Espera::Falha},
-            {"a counter only in the new database",
-             {},
-             {"ALTER TABLE TB_OPERADORA ADD COLUMN NR_SEQ COUNTER"},
-             Espera::Completa},
-            {"a view in a carried table's place",
-             {"ALTER TABLE TB_ACOMPANHAMENTO RENAME TO TB_ACOMP_ANTIGA",
-              "CREATE VIEW TB_ACOMPANHAMENTO AS SELECT * FROM TB_ACOMP_ANTIGA"},
-             {},
-             Espera::Completa},
-            {"a view in the new database's table place",
-             {},
-             {"DROP TABLE TB_QEL_ANEXO_II_A", "CREATE VIEW TB_QEL_ANEXO_II_A AS SELECT * FROM TB_QEL_ANEXO_III"},
-             Espera::Falha},
-            {"carried tables without rows",
-             {"DELETE FROM RL_CARTEIRA_ASSISTENCIAL", "DELETE FROM TB_OPERADORA"},
-             {},
-             Espera::Completa},
-            {"a unique key of the new database meets repeated values",
-             {},
-             {"CREATE UNIQUE INDEX UX_III ON TB_QEL_ANEXO_III (CD_OPERADORA)"},
-             Espera::Falha},
-            {"a required column of the new database meets NULLs",
-             {},
-             {Recria("TB_QEL_ANEXO_IV",
-                     "(CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, DE_TEXTO "
-                     "TEXT(80), ID_FLAG YESNO, DE_OBS MEMO NOT NULL)")},
-             Espera::Falha},
-            {"rows without row numbers",
-             {"ALTER TABLE RL_CARTEIRA_ASSISTENCIAL RENAME TO R_ANTIGA",
-              "CREATE TABLE RL_CARTEIRA_ASSISTENCIAL (CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, "
+            {"numbers in DT_INIC_VIGN", {"UPDATE TB_QEL_ANEXO_III SET DT_INIC_VIGN = 38000.5 + rowid * 40"}, {}, Falha},
+            {"columns declared of other kinds", {Recria("TB_QEL_ANEXO_IV", "(CD_OPERADORA TEXT(10), DT_INIC_VIGN "
+              "DATETIME, NR_VALOR TEXT(20), DE_TEXTO MEMO, ID_FLAG TEXT(5), DE_OBS TEXT(255))"), "INSERT INTO "
+              "TB_QEL_ANEXO_IV VALUES ('0001', '2005-01-01', '12,50', 'x', 'Sim', 'y')"}, {}, Qualquer},
+            {"a counter in both databases", {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"},
+             {"ALTER TABLE TB_QEL_ANEXO_II_A ADD COLUMN NR_SEQ COUNTER"}, Falha},
+            {"a counter only in the new database", {}, {"ALTER TABLE TB_OPERADORA ADD COLUMN NR_SEQ COUNTER"},
+             Completa},
+            {"a view in a carried table's place", {"ALTER TABLE TB_ACOMPANHAMENTO RENAME TO TB_ACOMP_ANTIGA",
+              "CREATE VIEW TB_ACOMPANHAMENTO AS SELECT * FROM TB_ACOMP_ANTIGA"}, {}, Completa},
+            {"a view in the new database's table place", {}, {"DROP TABLE TB_QEL_ANEXO_II_A",
+              "CREATE VIEW TB_QEL_ANEXO_II_A AS SELECT * FROM TB_QEL_ANEXO_III"}, Falha},
+            {"carried tables without rows", {"DELETE FROM RL_CARTEIRA_ASSISTENCIAL", "DELETE FROM TB_OPERADORA"}, {},
+             Completa},
+            {"a unique key of the new database meets repeated values", {},
+             {"CREATE UNIQUE INDEX UX_III ON TB_QEL_ANEXO_III (CD_OPERADORA)"}, Falha},
+            {"a required column of the new database meets NULLs", {}, {Recria("TB_QEL_ANEXO_IV", "(CD_OPERADORA LONG, "
+              "DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, DE_TEXTO TEXT(80), ID_FLAG YESNO, DE_OBS MEMO NOT NULL)")},
+             Falha},
+            {"rows without row numbers", {"ALTER TABLE RL_CARTEIRA_ASSISTENCIAL RENAME TO R_ANTIGA", "CREATE TABLE "
+              "RL_CARTEIRA_ASSISTENCIAL (CD_OPERADORA LONG, DT_INIC_VIGN DATETIME, NR_VALOR CURRENCY, "
               "DE_TEXTO TEXT(80), ID_FLAG YESNO, DE_OBS MEMO, PRIMARY KEY (DT_INIC_VIGN, DE_TEXTO)) WITHOUT ROWID",
-              "INSERT INTO RL_CARTEIRA_ASSISTENCIAL SELECT * FROM R_ANTIGA", "DROP TABLE R_ANTIGA"},
-             {},
-             Espera::Completa},
+              "INSERT INTO RL_CARTEIRA_ASSISTENCIAL SELECT * FROM R_ANTIGA", "DROP TABLE R_ANTIGA"}, {}, Completa},
+            {"names that need quoting", {kColunasQueAspas, "UPDATE TB_QEL_ANEXO_III SET \"DE OBSERVA\xC7\xC3O\" = "
+              "'sim', \"select\" = rowid, [a\"b'c;] = 'q'"}, {kColunasQueAspas}, Completa},
+            {"names that need quoting, missing in the new database", {kColunasQueAspas}, {}, Falha},
             // Values.
-            {"whole numbers at their limits",
-             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 9223372036854775807 WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET CD_OPERADORA = -9223372036854775808 WHERE CD_OPERADORA = 2",
-              "UPDATE TB_OPERADORA SET CD_OPERADORA = 2147483647 WHERE CD_OPERADORA = 3",
-              "UPDATE TB_OPERADORA SET CD_OPERADORA = -2147483648 WHERE CD_OPERADORA = 4",
-              "UPDATE TB_OPERADORA SET CD_OPERADORA = 0 WHERE CD_OPERADORA = 5"},
-             {},
-             Espera::Completa},
-            {"numbers at their limits",
-             {"UPDATE TB_OPERADORA SET NR_REGISTRO = 1.7976931348623157e308 WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = -1.7976931348623157e308 WHERE CD_OPERADORA = 2",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = 4.9406564584124654e-324 WHERE CD_OPERADORA = 3",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = 2.2250738585072014e-308 WHERE CD_OPERADORA = 4",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = -0.0 WHERE CD_OPERADORA = 5",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = 0.1 WHERE CD_OPERADORA = 6",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = 9007199254740993 WHERE CD_OPERADORA = 7",
-              "UPDATE TB_ACOMPANHAMENTO SET NR_VALOR = 922337203685477.5807 WHERE rowid = 1",
-              "UPDATE TB_ACOMPANHAMENTO SET NR_VALOR = -922337203685477 WHERE rowid = 2"},
-             {},
-             Espera::Completa},
-            {"date-times at their limits",
-             {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '0100-01-01 00:00:00' WHERE rowid = 1",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '1899-12-30 00:00:00' WHERE rowid = 2",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '1899-12-29 23:59:59' WHERE rowid = 3",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-12-31 23:59:59' WHERE rowid = 4",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-12-31 23:59:59.999' WHERE rowid = 5",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '9999-12-31 23:59:59' WHERE rowid = 6",
-              "UPDATE TB_OPERADORA SET DT_CADASTRO = '9999-12-31 23:59:59' WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET DT_CADASTRO = '0100-01-01 00:00:00' WHERE CD_OPERADORA = 2"},
-             {},
-             Espera::Completa},
-            {"whole numbers beyond 64 bits",
-             {"UPDATE TB_OPERADORA SET CD_OPERADORA = 9223372036854775808 WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET CD_OPERADORA = -1e300 WHERE CD_OPERADORA = 2"},
-             {},
-             Espera::Qualquer},
-            {"numbers beyond: infinities",
-             {"UPDATE TB_OPERADORA SET NR_REGISTRO = 9e999 WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET NR_REGISTRO = -9e999 WHERE CD_OPERADORA = 2"},
-             {},
-             Espera::Qualquer},
-            {"date-times beyond",
-             {"UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '10000-01-01 00:00:00' WHERE rowid = 1",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-02-30 00:00:00' WHERE rowid = 2",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = '2006-01-01 25:00:00' WHERE rowid = 3",
-              "UPDATE TB_ACOMPANHAMENTO SET DT_INIC_VIGN = -1e308 WHERE rowid = 4"},
-             {},
-             Espera::Qualquer},
-            {"yes/no beyond",
-             {"UPDATE TB_OPERADORA SET ID_ATIVA = 2 WHERE CD_OPERADORA = 1",
-              "UPDATE TB_OPERADORA SET ID_ATIVA = -1 WHERE CD_OPERADORA = 2",
-              "UPDATE TB_OPERADORA SET ID_ATIVA = 'talvez' WHERE CD_OPERADORA = 3"},
-             {},
-             Espera::Qualquer},
-            {"very long texts",
-             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = printf('%.*c', 200000, 'x') WHERE rowid = 1",
-              "UPDATE TB_QEL_ANEXO_III SET DE_OBS = printf('%.*c', 3000000, 'y') WHERE rowid = 2",
-              "UPDATE TB_OPERADORA SET DE_NOME = printf('%.*c', 60, 'n') WHERE CD_OPERADORA = 1"},
-             {},
-             Espera::Completa,
-             nullptr,
-             true},
-            {"characters beyond Windows-1252",
-             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = 'a\xE7\xE3o ' || CAST(x'E29883F09F9880E4B8AD' AS TEXT)",
-              "UPDATE TB_OPERADORA SET DE_NOME = CAST(x'D7A9D79CD795D79D' AS TEXT) WHERE CD_OPERADORA = 1"},
-             {},
-             Espera::Completa},
-            {"bytes in text columns",
-             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = x'00FF10' WHERE rowid = 1",
-              "UPDATE TB_OPERADORA SET DE_OBS = x'C0FFEE' WHERE CD_OPERADORA = 1"},
-             {},
-             Espera::Qualquer},
-            {"text that is not UTF-8",
-             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'C328FF41' AS TEXT) WHERE rowid = 1"},
-             {},
-             Espera::Qualquer},
-            {"text with a NUL inside",
-             {"UPDATE TB_QEL_ANEXO_III SET DE_TEXTO = CAST(x'61006200' AS TEXT) WHERE rowid = 1"},
-             {},
-             Espera::Qualquer},
-            {"names that need quoting",
-             {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)",
-              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG",
-              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN "
-              "[a\"b'c;] TEXT(5)",
-              "UPDATE TB_QEL_ANEXO_III SET \"DE OBSERVA\xC7\xC3O\" = 'sim', \"select\" = rowid, [a\"b'c;] = 'q'"},
-             {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)",
-              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"select\" LONG",
-              "ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN [a\"b'c;] TEXT(5)"},
-             Espera::Completa},
-            {"names that need quoting, missing in the new database",
-             {"ALTER TABLE TB_QEL_ANEXO_III ADD COLUMN \"DE OBSERVA\xC7\xC3O\" TEXT(20)"},
-             {},
-             Espera::Falha},
+            {"whole numbers at their limits", Valores("TB_OPERADORA", "CD_OPERADORA", {"9223372036854775807",
+              "-9223372036854775808", "2147483647", "-2147483648", "0"}), {}, Completa},
+            {"numbers at their limits", Valores("TB_OPERADORA", "NR_REGISTRO", {"1.7976931348623157e308",
+              "-1.7976931348623157e308", "4.9406564584124654e-324", "2.2250738585072014e-308", "-0.0", "0.1",
+              "9007199254740993"}) + Valores("TB_ACOMPANHAMENTO", "NR_VALOR", {"922337203685477.5807",
+              "-922337203685477"}), {}, Completa},
+            {"date-times at their limits", Valores("TB_ACOMPANHAMENTO", "DT_INIC_VIGN", {"'0100-01-01 00:00:00'",
+              "'1899-12-30 00:00:00'", "'1899-12-29 23:59:59'", "'2006-12-31 23:59:59'", "'2006-12-31 23:59:59.999'",
+              "'9999-12-31 23:59:59'"}) + Valores("TB_OPERADORA", "DT_CADASTRO", {"'9999-12-31 23:59:59'",
+              "'0100-01-01 00:00:00'"}), {}, Completa},
+            {"whole numbers beyond 64 bits", Valores("TB_OPERADORA", "CD_OPERADORA", {"9223372036854775808", "-1e300"}),
+             {}, Qualquer},
+            {"numbers beyond: infinities", Valores("TB_OPERADORA", "NR_REGISTRO", {"9e999", "-9e999"}), {}, Qualquer},
+            {"date-times beyond", Valores("TB_ACOMPANHAMENTO", "DT_INIC_VIGN", {"'10000-01-01 00:00:00'",
+              "'2006-02-30 00:00:00'", "'2006-01-01 25:00:00'", "-1e308"}), {}, Qualquer},
+            {"yes/no beyond", Valores("TB_OPERADORA", "ID_ATIVA", {"2", "-1", "'talvez'"}), {}, Qualquer},
+            {"very long texts", Valores("TB_QEL_ANEXO_III", "DE_TEXTO", {"printf('%.*c', 200000, 'x')"}) +
+              Valores("TB_QEL_ANEXO_IV", "DE_OBS", {"printf('%.*c', 3000000, 'y')"}) +
+              Valores("TB_OPERADORA", "DE_NOME", {"printf('%.*c', 60, 'n')"}), {}, Completa, nullptr, true},
+            {"characters beyond Windows-1252", Valores("TB_QEL_ANEXO_III", "DE_TEXTO", {"'a\xE7\xE3o ' || "
+              "CAST(x'E29883F09F9880E4B8AD' AS TEXT)", "CAST(x'D7A9D79CD795D79D' AS TEXT)"}), {}, Completa},
+            {"bytes in text columns", Valores("TB_QEL_ANEXO_III", "DE_TEXTO", {"x'00FF10'"}) +
+              Valores("TB_OPERADORA", "DE_OBS", {"x'C0FFEE'"}), {}, Qualquer},
+            {"text that is not UTF-8", Valores("TB_QEL_ANEXO_III", "DE_TEXTO", {"CAST(x'C328FF41' AS TEXT)"}), {},
+             Qualquer},
+            {"text with a NUL inside", Valores("TB_QEL_ANEXO_III", "DE_TEXTO", {"CAST(x'61006200' AS TEXT)"}), {},
+             Qualquer},
             // The file's own settings.
-            {"text stored as UTF-16", {}, {}, Espera::Completa, "PRAGMA encoding = 'UTF-16le'"},
-            {"write-ahead log journal", {"PRAGMA journal_mode = WAL"}, {}, Espera::Completa},
-            {"pages of 64 KB", {"PRAGMA page_size = 65536", "VACUUM"}, {}, Espera::Completa},
-            {"pages of 512 bytes", {"PRAGMA page_size = 512", "VACUUM"}, {}, Espera::Completa},
-            {"auto-vacuum pointer pages", {"PRAGMA auto_vacuum = FULL", "VACUUM"}, {}, Espera::Completa},
-            {"schema text damaged",
-             {"PRAGMA writable_schema = ON",
-              "UPDATE sqlite_master SET sql = 'CREATE TABLE TB_QEL_ANEXO_IV (' WHERE name = 'TB_QEL_ANEXO_IV'"},
-             {},
-             Espera::Falha},
-            {"schema names a root page that is no table",
-             {"PRAGMA writable_schema = ON", "UPDATE sqlite_master SET rootpage = 1 WHERE name = 'TB_QEL_ANEXO_III'"},
-             {},
-             Espera::Qualquer},
+            {"text stored as UTF-16", {}, {}, Completa, "PRAGMA encoding = 'UTF-16le'"},
+            {"write-ahead log journal", {"PRAGMA journal_mode = WAL"}, {}, Completa},
+            {"pages of 64 KB", {"PRAGMA page_size = 65536", "VACUUM"}, {}, Completa},
+            {"pages of 512 bytes", {"PRAGMA page_size = 512", "VACUUM"}, {}, Completa},
+            {"auto-vacuum pointer pages", {"PRAGMA auto_vacuum = FULL", "VACUUM"}, {}, Completa},
+            {"schema text damaged", {"PRAGMA writable_schema = ON", "UPDATE sqlite_master SET sql = "
+              "'CREATE TABLE TB_QEL_ANEXO_IV (' WHERE name = 'TB_QEL_ANEXO_IV'"}, {}, Falha},
+            {"schema names a root page that is no table", {"PRAGMA writable_schema = ON",
+              "UPDATE sqlite_master SET rootpage = 1 WHERE name = 'TB_QEL_ANEXO_III'"}, {}, Qualquer},
         };
         // Texts of the installed schema version, as stored.
-        const struct {
-            const char* nome;
-            const char* valor;
-            Espera espera;
-        } versoes[] = {
-            {"empty", "''", Espera::Falha},
-            {"NULL", "NULL", Espera::Falha},
-            {"with leading blanks", "'  3.1.9'", Espera::Completa},
-            {"with a sign", "'+3.1.9'", Espera::Completa},
-            {"negative", "'-1'", Espera::Completa},
-            {"with a letter", "'3.1.9a'", Espera::Falha},
-            {"with a trailing blank", "'3.1.9 '", Espera::Falha},
-            {"in words", "'tr\xEAs'", Espera::Falha},
-            {"beyond 32 bits", "'21474836.48'", Espera::Falha},
-            {"at 32 bits (newer)", "'2147483647'", Espera::Completa},
-            {"3.10.0 (newer)", "'3.10.0'", Espera::Completa},
-            {"3.2.0 (the same)", "'3.2.0'", Espera::Completa},
-            {"of 100,000 digits", "printf('%.*c', 100000, '9')", Espera::Falha},
-            {"stored as a number", "319", Espera::Completa},
-            {"stored as bytes", "x'332E312E39'", Espera::Qualquer},
-            {"not UTF-8", "CAST(x'33FF2E39' AS TEXT)", Espera::Qualquer},
+        const struct { const char* nome; const char* valor; Espera espera; } versoes[] = {
+            {"empty", "''", Falha}, {"NULL", "NULL", Falha}, {"with leading blanks", "'  3.1.9'", Completa},
+            {"with a sign", "'+3.1.9'", Completa}, {"negative", "'-1'", Completa}, {"with a letter", "'3.1.9a'", Falha},
+            {"with a trailing blank", "'3.1.9 '", Falha}, {"in words", "'tr\xEAs'", Falha},
+            {"beyond 32 bits", "'21474836.48'", Falha}, {"at 32 bits (newer)", "'2147483647'", Completa},
+            {"3.10.0 (newer)", "'3.10.0'", Completa}, {"3.2.0 (the same)", "'3.2.0'", Completa},
+            {"of 100,000 digits", "printf('%.*c', 100000, '9')", Falha}, {"stored as a number", "319", Completa},
+            {"stored as bytes", "x'332E312E39'", Qualquer}, {"not UTF-8", "CAST(x'33FF2E39' AS TEXT)", Qualquer},
         };
+        // clang-format on
         for (const auto& v : versoes)
-            c.push_back({std::string("version ") + v.nome,
-                         {std::string("UPDATE TA_SISTEMA SET DE_VERSAO_BANCO = ") + v.valor},
-                         {},
-                         v.espera});
-        std::string nulos;
-        for (const char* t : kTabelasMigradas) {
             c.push_back(
-                {std::string("carried table missing: ") + t, {std::string("DROP TABLE ") + t}, {}, Espera::Falha});
-            nulos +=
-                std::string(nulos.empty() ? "" : "; ") + "UPDATE " + t + " SET " +
-                (std::string(t) == "TB_OPERADORA"
-                     ? "CD_OPERADORA = NULL, DE_NOME = NULL, NR_REGISTRO = NULL, ID_ATIVA = NULL, DT_CADASTRO = NULL"
-                     : "CD_OPERADORA = NULL, DT_INIC_VIGN = NULL, NR_VALOR = NULL, DE_TEXTO = NULL, ID_FLAG = NULL") +
-                ", DE_OBS = NULL";
+                {std::string("version ") + v.nome, Valores("TA_SISTEMA", "DE_VERSAO_BANCO", {v.valor}), {}, v.espera});
+        const std::vector<std::string> operadora = {"CD_OPERADORA", "DE_NOME",     "NR_REGISTRO",
+                                                    "ID_ATIVA",     "DT_CADASTRO", "DE_OBS"};
+        const std::vector<std::string> datada = {"CD_OPERADORA", "DT_INIC_VIGN", "NR_VALOR",
+                                                 "DE_TEXTO",     "ID_FLAG",      "DE_OBS"};
+        std::vector<std::string> nulos;
+        for (const std::string t : kTabelasMigradas) {
+            c.push_back({"carried table missing: " + t, {"DROP TABLE " + t}, {}, Falha});
+            for (const std::string& coluna : t == kTabelaSemCorte ? operadora : datada)
+                nulos.push_back("UPDATE " + t + " SET " + coluna + " = NULL");
         }
-        c.push_back({"NULLs everywhere", {nulos}, {}, Espera::Completa});
+        c.push_back({"NULLs everywhere", nulos, {}, Completa});
         return c;
     }();
     return casos;
@@ -605,7 +479,9 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
             std::max(maisLongo, std::chrono::duration<double>(std::chrono::steady_clock::now() - antes).count());
         vigia.Fim();
         contagem.Conta(a, inst.raiz);
-        if (lista) std::printf("%s -> %s %s\n", nome.c_str(), test::NomeDoDesfecho(a.desfecho), a.mensagem.c_str());
+        if (lista)
+            std::printf("%s -> %s %s\n", text::ToUtf8(nome).c_str(), test::NomeDoDesfecho(a.desfecho),
+                        text::ToUtf8(a.mensagem).c_str());
 
         std::vector<std::string> problemas;
         auto problema = [&](const std::string& p) { problemas.push_back(p); };
