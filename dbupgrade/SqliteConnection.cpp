@@ -7,8 +7,10 @@
 #include "dbupgrade/Messages.h"
 #include "dbupgrade/SqliteCursor.h"
 #include "dbupgrade/SqliteExclusiveVfs.h"
+#include "dbupgrade/SqliteFileSeam.h"
 #include "dbupgrade/SqliteSupport.h"
 #include "platform/Failure.h"
+#include "platform/FileOpSeam.h"
 #include "platform/Text.h"
 
 namespace qel::db {
@@ -35,19 +37,25 @@ public:
         sqlite3* db = nullptr;
         // A connection is used by one thread at a time (the wizard's database work all
         // runs on its window's thread), so the engine need not lock it on every call.
-        int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX,
-                                 exclusive ? ExclusiveVfsName() : nullptr);
+        const char* layer = exclusive ? ExclusiveVfsName() : nullptr;
+        // Under a file operation seam (tests only) the engine's file calls pass it too.
+        if (fs::detail::CurrentSeam()) layer = SeamedVfsName(layer);
+        int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, layer);
         db_ = db;
         if (rc != SQLITE_OK) {
             DWORD error = exclusive ? LastExclusiveOpenError() : static_cast<DWORD>(sqlite3_system_errno(db));
             CloseQuietly();
             if (IsSharingError(error)) throw Failure(msg::DatabaseInUse(path_));
             if ((rc & 0xFF) == SQLITE_CANTOPEN) throw Failure(msg::CannotOpen(path_));
+            // The header could not be read: the disk's failure, not a damaged file.
+            if ((rc & 0xFF) == SQLITE_IOERR) throw Failure(msg::DiskError(path_));
             throw Failure(msg::NotADatabase(path_));
         }
         try {
             if (exclusive) {
-                // Nobody else can reach the file: keep the engine's locks for the whole time.
+                // Nobody else can reach the file: the engine may keep its locks. A database
+                // in write-ahead log mode needs that before its first read, since this file
+                // layer has no shared memory for the log's index.
                 Run("PRAGMA locking_mode=EXCLUSIVE");
             } else {
                 sqlite3_busy_timeout(db_, kBusyWaitMs);
@@ -55,6 +63,11 @@ public:
             // Reading the schema reads the file's header: a damaged file fails here, at
             // connecting, and not at the first query.
             Run("SELECT count(*) FROM sqlite_master");
+            // Any other database goes back to the engine's normal locking, whose locks cost
+            // nothing here: only then does a commit end by deleting its journal. Kept to the
+            // close instead, a journal whose deletion failed there stayed beside the
+            // installed database after a version stamp reported as done.
+            if (exclusive && !InWriteAheadLogMode()) Run("PRAGMA locking_mode=NORMAL");
             if (commits == CommitMode::Scratch) Run(kScratchCommitSettings);
         } catch (...) {
             CloseQuietly();
@@ -95,6 +108,13 @@ private:
             }
             if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
         }
+    }
+
+    bool InWriteAheadLogMode() {
+        Statement mode = Prepare(db_, "PRAGMA journal_mode", path_);
+        if (sqlite3_step(mode.get()) != SQLITE_ROW) return false;
+        const unsigned char* text = sqlite3_column_text(mode.get(), 0);
+        return text && std::string(reinterpret_cast<const char*>(text)) == "wal";
     }
 
     void CloseQuietly() {

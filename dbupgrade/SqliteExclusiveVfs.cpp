@@ -198,4 +198,6 @@ const char* ExclusiveVfsName() {
 
 DWORD LastExclusiveOpenError() { return g_lastOpenError; }
 
+void NoteExclusiveOpenError(DWORD error) { g_lastOpenError = error; }
+
 }  // namespace qel::db

@@ -18,5 +18,7 @@ const char* ExclusiveVfsName();
 // The platform's error code of this thread's last refused exclusive open (0 when the
 // last one succeeded).
 DWORD LastExclusiveOpenError();
+// Records the error of an exclusive open refused above this layer (the file seam).
+void NoteExclusiveOpenError(DWORD error);
 
 }  // namespace qel::db

@@ -21,15 +21,27 @@ bool Rewind(HANDLE file) {
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
 }
 
-bool CopyContents(HANDLE source, HANDLE target, const KeepAlive& between) {
+// Each portion read and written passes the seam (a disk that fails in the middle of a
+// copy). The source is known by its handle only: a read names the copy it is for.
+bool CopyContents(HANDLE source, HANDLE target, const std::string& targetName, const KeepAlive& between) {
+    static const std::string kUnnamed;
     if (!Rewind(source)) return false;
     std::vector<char> buffer(kChunk);
     for (;;) {
         DWORD got = 0;
-        if (!ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) return false;
+        if (!Attempted(FileOp::Read, kUnnamed, targetName, [&] {
+                return ReadFile(source, buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) != 0;
+            }))
+            return false;
         if (got == 0) return true;
-        DWORD written = 0;
-        if (!WriteFile(target, buffer.data(), got, &written, nullptr) || written != got) return false;
+        if (!Attempted(FileOp::Write, targetName, [&] {
+                DWORD written = 0;
+                if (!WriteFile(target, buffer.data(), got, &written, nullptr)) return false;
+                if (written == got) return true;
+                SetLastError(ERROR_WRITE_FAULT);
+                return false;
+            }))
+            return false;
         if (between) between();
     }
 }
@@ -80,8 +92,10 @@ bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& betw
     });
     if (!created) return false;
     FILETIME written;
-    bool ok = CopyContents(source, copy.get(), between) && GetFileTime(source, nullptr, nullptr, &written) &&
-              SetFileTime(copy.get(), nullptr, nullptr, &written) &&
+    bool ok = CopyContents(source, copy.get(), target, between) &&
+              GetFileTime(source, nullptr, nullptr, &written) &&
+              Attempted(FileOp::Attributes, target,
+                        [&] { return SetFileTime(copy.get(), nullptr, nullptr, &written) != 0; }) &&
               Attempted(FileOp::Flush, target, [&] { return FlushFileBuffers(copy.get()) != 0; });
     // A close that fails may have lost data the flush did not cover.
     ok = copy.reset() && ok;

@@ -1,10 +1,13 @@
 #pragma once
-// One seam under every file operation of an installation run: the staging copies, the
-// attribute changes, the copies into place, the replacement's opens, copies, flushes and
-// renames, the removal of the download mark and the cleanup's deletions. Each attempt of
-// such an operation passes through here, so a test (or a harness that makes the N-th
-// operation fail) can watch the run's file work and make any single attempt fail as the
-// platform would, before it touches the disk or after it did.
+// One seam under every file operation of an installation run: the staging folder made,
+// the staging copies, the attribute changes, the copies into place, the replacement's
+// opens, reads, writes, flushes and renames, the removal of the download mark, the
+// cleanup's deletions, and every call of the embedded database engine on its files
+// (opens, reads, writes, flushes, truncations, locks and deletions of the databases and
+// their journals; dbupgrade/SqliteFileSeam.h). Each attempt of such an operation passes
+// through here, so a test (or a harness that makes the N-th operation fail) can watch
+// the run's file work and make any single attempt fail as the platform would, before it
+// touches the disk or after it did.
 //
 // No seam is installed in the program: each operation then costs one pointer test.
 #include <windows.h>
@@ -15,14 +18,19 @@ namespace qel::fs {
 
 enum class FileOp {
     Copy,         // a copy that replaces its target (path: the source, target: the copy)
-    Attributes,   // an attribute word written
-    Open,         // a file opened for reading
+    Attributes,   // an attribute word or the times of a file written
+    Open,         // a file opened (by the replacement for reading, by the engine)
     Create,       // a file created to be written (a flushed copy)
+    Read,         // a portion of an open file read (for a copy: target names the copy)
+    Write,        // a portion of an open file written
     Flush,        // a written file flushed to the disk
+    Truncate,     // an open file cut to a length (the engine)
+    Lock,         // a lock on an open file taken or given back (the engine)
     Move,         // a rename (path: the old name, target: the new one)
     Delete,       // a file deleted by name
     RemoveMark,   // the download mark (Zone.Identifier stream) removed from a file
     RemoveEntry,  // the cleanup removing a file or an emptied folder
+    MakeFolder,   // a folder created
 };
 
 struct FileOpCall {

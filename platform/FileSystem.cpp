@@ -33,7 +33,9 @@ bool ForceDirectories(const std::string& name) {
     return ForceDirectories(ExtractFilePath(dir)) && MakeDir(dir);
 }
 
-bool MakeDir(const std::string& name) { return CreateDirectoryA(name.c_str(), nullptr) != 0; }
+bool MakeDir(const std::string& name) {
+    return Attempted(FileOp::MakeFolder, name, [&] { return CreateDirectoryA(name.c_str(), nullptr) != 0; });
+}
 bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
 
 namespace {

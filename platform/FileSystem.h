@@ -4,9 +4,9 @@
 // current folder. Every operation reports success as yes/no unless it says otherwise.
 //
 // The operations that change files (copy, attributes, delete, removing the download
-// mark) are the installation run's: each attempt passes the file operation seam
-// (FileOpSeam.h), and one that fails because another program holds the file for a
-// moment is tried again for up to about 5 s (Retry.h).
+// mark, making a folder) are the installation run's: each attempt passes the file
+// operation seam (FileOpSeam.h), and one that fails because another program holds the
+// file for a moment is tried again for up to about 5 s (Retry.h; not for folders).
 #include <cstdint>
 #include <optional>
 #include <string>

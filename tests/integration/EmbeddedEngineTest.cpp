@@ -7,11 +7,13 @@
 #include "dbupgrade/ConnectionText.h"
 #include "dbupgrade/Database.h"
 #include "platform/Failure.h"
+#include "platform/FileOpSeam.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/FailureOf.h"
+#include "tests/support/FileOpNames.h"
 
 namespace qel {
 namespace {
@@ -477,6 +479,94 @@ TEST_F(EmbeddedEngine, NamesWithAccentsWorkThroughTheWholePath) {
     q.SetString("DE_A\xC7\xC3O", "p\xE3o");
     q.Post();
     EXPECT_EQ(StoredValue(file, "SELECT DE_A\xC7\xC3O FROM TB_A\xC7\xC3O"), "text:p\xE3o");
+}
+
+// Records the engine's calls on its files by kind and file; fails the n-th call of one
+// kind on one file before it runs.
+class FalhaUma : public fs::FileOpSeam {
+public:
+    FalhaUma(fs::FileOp op, std::string arquivo, int vez, DWORD erro)
+        : op_(op), arquivo_(std::move(arquivo)), vez_(vez), erro_(erro) {}
+    DWORD Before(const fs::FileOpCall& c) override {
+        const std::string arquivo = fs::ExtractFileName(c.path);
+        vistas.push_back(std::string(test::NomeDaOperacao(c.op)) + " " + arquivo);
+        return c.op == op_ && arquivo == arquivo_ && ++vezes_ == vez_ ? erro_ : 0;
+    }
+    DWORD After(const fs::FileOpCall&, DWORD erro) override { return erro; }
+    bool Falhou() const { return vezes_ >= vez_; }
+    std::vector<std::string> vistas;
+
+private:
+    fs::FileOp op_;
+    std::string arquivo_;
+    int vez_, vezes_ = 0;
+    DWORD erro_;
+};
+
+TEST_F(EmbeddedEngine, TheEnginesFileCallsPassTheSeamAndItsFailuresArriveAsThePlatformsWould) {
+    const std::string inicial = test::ReadFile(path);
+    const std::string emUso = "The database '" + path + "' is already in use and cannot be opened in the requested mode.";
+    const std::string naoAbre =
+        "The database '" + path + "' could not be opened: the file is missing or cannot be reached.";
+    const std::string disco = "The database '" + path + "' could not be read or written (disk error).";
+    const std::string cheio = "The database '" + path + "' cannot grow: the disk is full.";
+    using fs::FileOp;
+    const db::ShareMode so = db::ShareMode::Exclusive, compartilha = db::ShareMode::Default;
+    // The first open and read of QEL.mdb are the look that chooses the engine.
+    const struct {
+        db::ShareMode modo;
+        FileOp op;
+        const char* arquivo;
+        int vez;
+        DWORD erro;
+        std::string mensagem;
+    } casos[] = {
+        {so, FileOp::Open, "QEL.mdb", 2, ERROR_SHARING_VIOLATION, emUso},
+        {so, FileOp::Open, "QEL.mdb", 2, ERROR_IO_DEVICE, naoAbre},
+        {compartilha, FileOp::Open, "QEL.mdb", 2, ERROR_IO_DEVICE, naoAbre},
+        {compartilha, FileOp::Read, "QEL.mdb", 2, ERROR_IO_DEVICE, disco},
+        {so, FileOp::Write, "QEL.mdb", 1, ERROR_DISK_FULL, cheio},
+        {compartilha, FileOp::Write, "QEL.mdb-journal", 1, ERROR_HANDLE_DISK_FULL, cheio},
+        {compartilha, FileOp::Flush, "QEL.mdb", 1, ERROR_IO_DEVICE, disco},
+        // A lock held by another program for a moment is waited for.
+        {compartilha, FileOp::Lock, "QEL.mdb", 1, ERROR_LOCK_VIOLATION, ""},
+        {compartilha, FileOp::Lock, "QEL.mdb", 1, ERROR_IO_DEVICE, disco},
+        // The journal's deletion is the commit: failed, the next opener undoes the row.
+        {so, FileOp::Delete, "QEL.mdb-journal", 1, ERROR_IO_DEVICE, disco},
+        {compartilha, FileOp::Delete, "QEL.mdb-journal", 1, ERROR_IO_DEVICE, disco},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(std::string(test::NomeDaOperacao(caso.op)) + " " + caso.arquivo + ", error " +
+                     std::to_string(caso.erro) + (caso.modo == so ? ", exclusive" : ", shared"));
+        test::WriteFile(path, inicial);
+        FalhaUma seam(caso.op, caso.arquivo, caso.vez, caso.erro);
+        std::string mensagem;
+        {
+            fs::ScopedFileOpSeam sob(seam);
+            mensagem = FailureOf([&] {
+                Connection c;
+                Open(c, caso.modo);
+                c.Execute("INSERT INTO TA_SISTEMA VALUES ('3.2.1', 'nova')");
+                c.Disconnect();
+            });
+        }
+        EXPECT_TRUE(seam.Falhou());
+        EXPECT_EQ(mensagem, caso.mensagem.empty() ? "no failure" : caso.mensagem);
+        // Whatever failed, the next opener finds the row added whole or not at all, and no journal.
+        Connection c;
+        Open(c);
+        Query q(c);
+        q.SetSql("SELECT count(*) AS N FROM TA_SISTEMA");
+        q.Open();
+        EXPECT_EQ(q.AsString("N"), caso.mensagem.empty() ? "2" : "1");
+        EXPECT_FALSE(fs::FileExists(path + "-journal"));
+        if (caso.op == FileOp::Delete) {
+            for (const char* vista : {"open QEL.mdb", "read QEL.mdb", "lock QEL.mdb", "open QEL.mdb-journal",
+                                      "write QEL.mdb-journal", "flush QEL.mdb-journal", "write QEL.mdb",
+                                      "flush QEL.mdb", "delete QEL.mdb-journal"})
+                EXPECT_NE(std::find(seam.vistas.begin(), seam.vistas.end(), vista), seam.vistas.end()) << vista;
+        }
+    }
 }
 
 }  // namespace

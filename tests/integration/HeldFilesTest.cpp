@@ -13,6 +13,7 @@
 #include "engine/FolderCleanup.h"
 #include "platform/DurableFile.h"
 #include "platform/FileOpSeam.h"
+#include "tests/support/FileOpNames.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/OtherProcess.h"
 #include "tests/support/ScriptedUi.h"
@@ -169,20 +170,7 @@ public:
         return antes ? antes(c) : 0;
     }
     DWORD After(const fs::FileOpCall& c, DWORD erro) override { return depois ? depois(c, erro) : erro; }
-    static std::string Nome(fs::FileOp op) {
-        switch (op) {
-            case fs::FileOp::Copy: return "copy";
-            case fs::FileOp::Attributes: return "attributes";
-            case fs::FileOp::Open: return "open";
-            case fs::FileOp::Create: return "create";
-            case fs::FileOp::Flush: return "flush";
-            case fs::FileOp::Move: return "move";
-            case fs::FileOp::Delete: return "delete";
-            case fs::FileOp::RemoveMark: return "mark";
-            case fs::FileOp::RemoveEntry: return "remove";
-        }
-        return "?";
-    }
+    static std::string Nome(fs::FileOp op) { return test::NomeDaOperacao(op); }
     std::vector<std::string> vistas;
     std::function<DWORD(const fs::FileOpCall&)> antes;
     std::function<DWORD(const fs::FileOpCall&, DWORD)> depois;
