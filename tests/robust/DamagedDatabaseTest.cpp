@@ -30,7 +30,7 @@ namespace qel {
 namespace {
 
 using test::Classe;
-using test::Desfecho;
+using test::Termino;
 
 enum class Espera { Completa, Falha, Qualquer };
 
@@ -485,14 +485,16 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
 
         std::vector<std::string> problemas;
         auto problema = [&](const std::string& p) { problemas.push_back(p); };
-        if (a.desfecho == Desfecho::Silencio) problema("it ended without completing and without a message");
+        if (a.desfecho == Termino::Silencio) problema("it ended without completing and without a message");
         if (espera == Espera::Completa && !test::Completa(a.desfecho)) problema("it did not complete: " + a.mensagem);
         if (espera == Espera::Falha && test::Completa(a.desfecho)) problema("it completed, but cannot have");
+        if (test::Completa(a.desfecho) != (a.codigo == 0))
+            problema("its exit code " + std::to_string(a.codigo) + " does not say how it ended");
         // The installed database: as it was, or kept whole as the backup of a replacement.
         std::vector<std::string> esperados = test::kArquivosDoPrograma;
         esperados.push_back("QEL.mdb");
         const std::vector<std::string> backups = inst.Backups();
-        if (a.desfecho == Desfecho::Substituido) {
+        if (a.desfecho == Termino::Substituido) {
             if (backups.size() != 1 || test::ReadFile(inst.pasta + "\\" + backups[0]) != *bytes)
                 problema("the backup is not the installed database");
             esperados.insert(esperados.end(), backups.begin(), backups.end());
@@ -503,7 +505,7 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
             else if (aCarregar && !Conteudos()[caso.conteudo].cortado)
                 for (const std::string& t : ValoresMudados(raiz / "esperado.mdb", *bytes, inst.banco))
                     problema("values changed in " + t);
-        } else if (a.desfecho == Desfecho::Carimbado) {
+        } else if (a.desfecho == Termino::Carimbado) {
             try {
                 for (const std::string& v : test::Leitura(inst.banco).Linhas("TA_SISTEMA", {"DE_VERSAO_SISTEMA"}))
                     if (v != "x332E322E33") problema("stamped with " + v);  // 3.2.3

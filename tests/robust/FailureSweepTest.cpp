@@ -97,7 +97,7 @@ protected:
     struct Caminho {
         const char* nome;
         std::string instalado;
-        test::Desfecho completo;  // what an update without failures ends with
+        test::Termino completo;  // what an update without failures ends with
         std::function<void(const test::Instalacao&, const test::Atualizacao&, const std::string&)> depoisDaFalha;
         std::function<void(const test::Instalacao&, const std::string&)> depoisDeOutra;
     };
@@ -180,7 +180,7 @@ void FailureSweep::Varre(const Caminho& caminho) {
             contagem.Conta(a, inst.raiz);
             ++porOperacao[seam.falhou.substr(0, seam.falhou.find(' '))][test::NomeDoDesfecho(a.desfecho)];
             const std::string caso = std::string(caminho.nome) + ", " + quando + " (" + seam.falhou + ")";
-            EXPECT_NE(a.desfecho, test::Desfecho::Silencio) << caso;
+            EXPECT_NE(a.desfecho, test::Termino::Silencio) << caso;
             EXPECT_GE(depois ? seam.mudancas : seam.vistas, n) << caso << ": the update performed fewer operations";
             ASSERT_TRUE(fs::FileExists(inst.banco)) << caso << ": no QEL.mdb";
             for (const std::string& nome : inst.Nomes()) {
@@ -241,7 +241,7 @@ TEST_F(FailureSweep, AFailureAtEveryFileOperationOfACarryOverLosesNothing) {
         for (const std::string& b : inst.Backups())
             EXPECT_EQ(test::ReadFile(inst.pasta + "\\" + b), instalado) << caso << ": backup " << b;
     };
-    Varre({"carry-over", instalado, test::Desfecho::Substituido,
+    Varre({"carry-over", instalado, test::Termino::Substituido,
            [&](const test::Instalacao& inst, const test::Atualizacao& a, const std::string& caso) {
                // The installed database as it was, or the new one with the installed one as backup.
                if (test::ReadFile(inst.banco) != instalado) return novo(inst, caso);
@@ -268,7 +268,7 @@ TEST_F(FailureSweep, AFailureAtEveryFileOperationOfAVersionStampLosesNothing) {
     const Conteudo antes = Do(instalado, false);
     Conteudo carimbado = antes;
     carimbado.versoes = {"x332E322E30|x332E322E33"};  // 3.2.0, 3.2.3
-    Varre({"version stamp", instalado, test::Desfecho::Carimbado,
+    Varre({"version stamp", instalado, test::Termino::Carimbado,
            [&](const test::Instalacao& inst, const test::Atualizacao& a, const std::string& caso) {
                // As it was, or stamped and nothing else; never a backup. A stamp that is in
                // place although the update reported a failure is stamped again by the next.

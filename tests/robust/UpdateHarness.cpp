@@ -26,16 +26,16 @@ Midia::Midia(const std::string& pasta, const std::string& bancoNovo) : pasta_(pa
     WriteFile(pasta + "\\zav2005.chm", "ajuda 2005 nova");
 }
 
-const char* NomeDoDesfecho(Desfecho d) {
+const char* NomeDoDesfecho(Termino d) {
     switch (d) {
-        case Desfecho::Substituido: return "complete, database replaced, backup kept";
-        case Desfecho::Carimbado: return "complete, same schema, version stamped";
-        case Desfecho::Intocado: return "complete, newer schema, database left alone";
-        case Desfecho::FalhaCaixa: return "failure shown in the failure box";
-        case Desfecho::FalhaSimples: return "failure: installed database not opened (simple dialog)";
-        case Desfecho::FalhaErro: return "failure shown in an error dialog";
-        case Desfecho::FalhaAviso: return "failure shown in a warning dialog";
-        case Desfecho::Silencio: return "FAULT: ended without completing and without a message";
+        case Termino::Substituido: return "complete, database replaced, backup kept";
+        case Termino::Carimbado: return "complete, same schema, version stamped";
+        case Termino::Intocado: return "complete, newer schema, database left alone";
+        case Termino::FalhaCaixa: return "failure shown in the failure box";
+        case Termino::FalhaSimples: return "failure: installed database not opened (simple dialog)";
+        case Termino::FalhaErro: return "failure shown in an error dialog";
+        case Termino::FalhaAviso: return "failure shown in a warning dialog";
+        case Termino::Silencio: return "FAULT: ended without completing and without a message";
     }
     return "?";
 }
@@ -78,34 +78,36 @@ Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm) {
     for (int i = 0; i < 6; ++i) ui.Responde(RespostaMensagem::Ok);
 
     Atualizacao a;
-    try {
-        ExecutaInstalacao(estado, dm, ui);
-    } catch (const std::exception& falha) {
-        a.desfecho = Desfecho::FalhaCaixa;
-        a.mensagem = falha.what();
-    }
+    a.codigo = CodigoDeSaida(ExecutaInstalacao(estado, dm, ui));
     fs::ChangeDir(raiz);
     a.janelaFechada = ui.fechada;
-    if (a.desfecho == Desfecho::FalhaCaixa) {
-        if (a.mensagem.empty()) a.desfecho = Desfecho::Silencio;
+    // A failure the run does not handle itself goes to the failure box, and the run ends.
+    static const std::string kFalha = "falha:";
+    for (const std::string& e : ui.eventos)
+        if (e.rfind(kFalha, 0) == 0) {
+            a.desfecho = Termino::FalhaCaixa;
+            a.mensagem = e.substr(kFalha.size());
+        }
+    if (a.desfecho == Termino::FalhaCaixa) {
+        if (a.mensagem.empty()) a.desfecho = Termino::Silencio;
         return a;
     }
     if (!ui.dialogos.empty() && ui.dialogos.back().texto == mensagens::kConcluida) {
         if (Backups().size() > backupsAntes)
-            a.desfecho = Desfecho::Substituido;
+            a.desfecho = Termino::Substituido;
         else if (antes && fs::FileExists(banco) && ReadFile(banco) == *antes)
-            a.desfecho = Desfecho::Intocado;
+            a.desfecho = Termino::Intocado;
         else
-            a.desfecho = Desfecho::Carimbado;
+            a.desfecho = Termino::Carimbado;
         return a;
     }
     // Otherwise the last dialog after the confirmation said why the run stopped.
     if (ui.dialogos.size() < 2 || ui.dialogos.back().texto.empty()) return a;
     a.mensagem = ui.dialogos.back().texto;
     switch (ui.dialogos.back().tipo) {
-        case TipoMensagem::Simples: a.desfecho = Desfecho::FalhaSimples; break;
-        case TipoMensagem::Erro: a.desfecho = Desfecho::FalhaErro; break;
-        case TipoMensagem::Aviso: a.desfecho = Desfecho::FalhaAviso; break;
+        case TipoMensagem::Simples: a.desfecho = Termino::FalhaSimples; break;
+        case TipoMensagem::Erro: a.desfecho = Termino::FalhaErro; break;
+        case TipoMensagem::Aviso: a.desfecho = Termino::FalhaAviso; break;
         default: break;
     }
     return a;

@@ -25,7 +25,7 @@ private:
 };
 
 // How an update ended.
-enum class Desfecho {
+enum class Termino {
     Substituido,   // complete: the new database in place, the installed one its backup
     Carimbado,     // complete: the same schema, the application version written into it
     Intocado,      // complete: a newer schema, the database left as it was
@@ -35,13 +35,14 @@ enum class Desfecho {
     FalhaAviso,    // a warning dialog ended the run
     Silencio,      // neither complete nor a message: always a fault
 };
-const char* NomeDoDesfecho(Desfecho d);
-inline bool Completa(Desfecho d) { return d <= Desfecho::Intocado; }
+const char* NomeDoDesfecho(Termino d);
+inline bool Completa(Termino d) { return d <= Termino::Intocado; }
 
 struct Atualizacao {
-    Desfecho desfecho = Desfecho::Silencio;
+    Termino desfecho = Termino::Silencio;
     std::string mensagem;  // of the failure; empty when complete
     bool janelaFechada = false;
+    int codigo = -1;  // the exit code the run's outcome gives
 };
 
 // An installed QEL in a folder of its own under `raiz`: QEL.mdb, the earlier program and
