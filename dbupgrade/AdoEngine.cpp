@@ -358,7 +358,9 @@ public:
         Check(connection_->Execute(text.get(), &affected.v, options, rows.put()), "The statement could not be run");
     }
 
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
+    // The recordset's Open reads its rows inside the provider, which calls nobody back
+    // meanwhile: whileReading has no place to be called.
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive&) override {
         return std::make_unique<AdoCursor>(connection_.get(), sql);
     }
 

@@ -68,6 +68,9 @@ long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
                  const KeepAlive& aCadaLinha) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
+    // Opening reads every row of the table at once: a large one takes a while.
+    origem.SetKeepAlive(aCadaLinha);
+    destino.SetKeepAlive(aCadaLinha);
     origem.Open();
     destino.Open();
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;

@@ -106,7 +106,7 @@ void Query::Open() {
     if (cursor_) return;
     if (!connection_) throw Failure(msg::kConnectionReleased);
     connection_->Connect();
-    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_);
+    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_, keepAlive_);
     std::vector<ColumnName> names;
     names.reserve(static_cast<size_t>(cursor->FieldCount()));
     for (int i = 0; i < cursor->FieldCount(); ++i) {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/KeepAlive.h"
+
 #include "platform/Failure.h"
 
 struct IUnknown;
@@ -119,6 +121,10 @@ public:
     void SetSql(const std::string& text);
     const std::string& Sql() const;
 
+    // Called now and then while Open reads the rows of a large table, so that a caller
+    // with windows keeps them answering. Engines that cannot call back mid-open do not.
+    void SetKeepAlive(KeepAlive whileReading) { keepAlive_ = std::move(whileReading); }
+
     // Opens the query, connecting its connection when needed; it then stands on its first
     // row (or at the end when there is none). The rows are those of the moment of opening.
     void Open();
@@ -172,6 +178,7 @@ private:
     Connection* connection_;
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
+    KeepAlive keepAlive_;
     // The columns' names for lookups: as the query gives them, upper-cased, and the
     // first column of the same name in any case (the one a lookup finds).
     struct ColumnName {

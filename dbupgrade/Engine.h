@@ -16,8 +16,9 @@ public:
     // Closes the connection, reporting a failure of the close.
     virtual void Close() = 0;
     virtual void Execute(const std::string& statement) = 0;
-    // Runs a row-returning query; the cursor stands on its first row.
-    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) = 0;
+    // Runs a row-returning query; the cursor stands on its first row. whileReading, when
+    // set, is called now and then while the rows are read.
+    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) = 0;
 };
 
 // The rows of an open query, and the row being appended to it.

@@ -89,8 +89,8 @@ public:
 
     void Execute(const std::string& statement) override { Run(ProgramToStored(statement)); }
 
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
-        return std::make_unique<SqliteCursor>(db_, path_, sql);
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) override {
+        return std::make_unique<SqliteCursor>(db_, path_, sql, whileReading);
     }
 
 private:

@@ -18,8 +18,9 @@ namespace qel::db {
 
 class SqliteCursor final : public CursorEngine {
 public:
-    // Runs the query (Windows-1252 text) on an open database.
-    SqliteCursor(sqlite3* db, std::string path, const std::string& sql);
+    // Runs the query (Windows-1252 text) on an open database, calling whileReading (when
+    // set) after every few hundred rows it reads.
+    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading = {});
     ~SqliteCursor() override;
 
     int FieldCount() const override;

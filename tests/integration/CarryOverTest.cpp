@@ -206,6 +206,24 @@ TEST_F(CarryOver, TheExemptTableIsToldByItsUpperCasedNameAndNeverAskedForTheDate
     EXPECT_EQ(Registros("TB_ACOMPANHAMENTO"), (std::vector<std::string>{"integer:1", "integer:3", "integer:5"}));
 }
 
+// Opening a query reads the whole table; a large one keeps the window answering while it
+// is read, not only once its rows are carried.
+TEST_F(CarryOver, ALargeTableKeepsTheWindowAnsweringWhileItIsRead) {
+    const int linhas = 3000;
+    linhasOrigem["TB_QEL_ANEXO_III"].clear();
+    for (int i = 0; i < linhas; ++i)
+        linhasOrigem["TB_QEL_ANEXO_III"].push_back("(" + std::to_string(i) + ", '2008-01-01 00:00:00', 'x', 1, 1, 'o')");
+    CriaBancos();
+    db::Connection a, b;
+    for (db::Connection* c : {&a, &b}) c->SetLoginPrompt(false);
+    a.SetConnectionString(test::FullText(instalado));
+    b.SetConnectionString(test::FullText(novo));
+    db::Query origemQ(a), destinoQ(b);
+    int chamadas = 0;
+    EXPECT_EQ(CopiaTabela(origemQ, destinoQ, "TB_QEL_ANEXO_III", [&] { ++chamadas; }), 0) << "all dated 2008";
+    EXPECT_GE(chamadas, linhas + linhas / 256) << "once a row, and while the rows are read";
+}
+
 TEST_F(CarryOver, ATableWithoutRowsAddsNothingAndIsNeverAskedForTheDate) {
     origem["TB_QEL_ANEXO_II_A"] = "(CD_REGISTRO LONG, DE_NOME TEXT(60))";
     linhasOrigem["TB_QEL_ANEXO_II_A"] = {};
