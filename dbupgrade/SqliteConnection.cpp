@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "dbupgrade/EmbeddedValues.h"
 #include "dbupgrade/Engine.h"
 #include "dbupgrade/Messages.h"
 #include "dbupgrade/SqliteCursor.h"
@@ -87,7 +86,7 @@ public:
         }
     }
 
-    void Execute(const std::string& statement) override { Run(ProgramToStored(statement)); }
+    void Execute(const std::string& statement) override { Run(text::ToUtf8(statement)); }
 
     std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) override {
         return std::make_unique<SqliteCursor>(db_, path_, sql, whileReading);
