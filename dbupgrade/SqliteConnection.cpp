@@ -34,11 +34,11 @@ public:
     SqliteConnection(const std::wstring& path, ShareMode mode, CommitMode commits) : path_(text::Narrow(path)) {
         const bool exclusive = mode == ShareMode::Exclusive;
         sqlite3* db = nullptr;
-        // A connection is used by one thread at a time (the wizard's database work all
-        // runs on its window's thread), so the engine need not lock it on every call.
         const char* layer = exclusive ? ExclusiveVfsName() : nullptr;
         // Under a file operation seam (tests only) the engine's file calls pass it too.
         if (fs::detail::CurrentSeam()) layer = SeamedVfsName(layer);
+        // A connection is used by one thread at a time (the wizard's database work all
+        // runs on its window's thread), so the engine need not lock it on every call.
         int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, layer);
         db_ = db;
         if (rc != SQLITE_OK) {
