@@ -24,10 +24,10 @@ namespace qel::db {
 
 namespace {
 
-// ADO 2.x interface identities, the ones every ADO version answers to.
-constexpr IID kIidConnection = {0x00000550, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr IID kIidRecordset = {0x00000556, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
-constexpr CLSID kClsidRecordset = {0x00000535, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+// ADO's class and interface identities differ in their first part only.
+constexpr GUID AdoIid(unsigned long first) {
+    return {first, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}};
+}
 
 // The interfaces an object's ISupportErrorInfo is asked about: the one of ADO 2.x we call
 // it through, and the one ADO 6 gives the same object.
@@ -38,7 +38,10 @@ constexpr Identities kConnection{0x00000550, 0x00001550};
 constexpr Identities kRecordset{0x00000556, 0x00001556};
 constexpr Identities kField{0x00000569, 0x00001569};
 
-IID AdoIid(unsigned long first) { return {first, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}}; }
+// ADO 2.x interface identities, the ones every ADO version answers to.
+constexpr IID kIidConnection = AdoIid(kConnection.old);
+constexpr IID kIidRecordset = AdoIid(kRecordset.old);
+constexpr CLSID kClsidRecordset = AdoIid(0x00000535);
 
 // The OLE DB services with resource pooling left out (DBPROPVAL_OS_ENABLEALL &
 // ~DBPROPVAL_OS_RESOURCEPOOLING).

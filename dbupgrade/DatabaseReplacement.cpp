@@ -53,10 +53,10 @@ std::string NomeBackup(const std::string& arquivo, const SYSTEMTIME& momento) {
     return arquivo.substr(0, arquivo.find('.')) + "_" + carimbo + ".md_";
 }
 
-ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const KeepAlive& aCadaPorcao) {
+ResultadoSubstituicao SubstituiBanco(const WizardState& estado) {
     SYSTEMTIME agora;
     GetLocalTime(&agora);
-    return SubstituiBanco(estado, agora, [] {}, aCadaPorcao);
+    return SubstituiBanco(estado, agora);
 }
 
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora) {

@@ -36,12 +36,12 @@ inline constexpr const char* kBackupProvisorio = "QEL_backup.tmp";
 // behind when it returns, unless the final rename reported failure and neither database
 // can be recognised under "QEL.mdb" afterwards (Incerto): then everything stays. A rename
 // that reported failure but did happen counts as done. The staged database is left where
-// it is. Neither the new database nor the backup keeps a download mark. aCadaPorcao is
-// called as its copies go on.
-ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const KeepAlive& aCadaPorcao = {});
+// it is. Neither the new database nor the backup keeps a download mark.
+ResultadoSubstituicao SubstituiBanco(const WizardState& estado);
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora);
-// The same, calling aposEtapa after each step that changed the install folder (for tests
-// that look at the folder between the steps).
+// The same, calling aposEtapa after each step that changed the install folder (tests
+// look at the folder between the steps; the installation run gives one that does
+// nothing) and aCadaPorcao as the copies go on (the run keeps its window answering).
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
                                      const std::function<void()>& aposEtapa,
                                      const KeepAlive& aCadaPorcao = {});

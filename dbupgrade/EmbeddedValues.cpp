@@ -11,12 +11,6 @@ namespace qel::db {
 
 namespace {
 
-bool IsAscii(const std::string& s) {
-    for (unsigned char c : s)
-        if (c >= 0x80) return false;
-    return true;
-}
-
 // The value as it is stored, whatever its storage: numbers in their text forms, text
 // (UTF-8) and bytes as they are.
 std::string RawText(const Cell& cell) {
@@ -30,7 +24,7 @@ std::string RawText(const Cell& cell) {
 }
 
 // A value in a message, which is program text.
-std::string Shown(const Cell& cell) { return StoredToProgram(RawText(cell)); }
+std::string Shown(const Cell& cell) { return text::FromUtf8(RawText(cell)); }
 
 bool IsNull(const Cell& cell) { return cell.index() == 0; }
 
@@ -109,10 +103,6 @@ std::string CutToUnits(const std::string& utf8, int units) {
 
 }  // namespace
 
-// Plain ASCII, most of what a database holds, needs no conversion.
-std::string ProgramToStored(const std::string& cp1252) { return IsAscii(cp1252) ? cp1252 : text::ToUtf8(cp1252); }
-std::string StoredToProgram(const std::string& utf8) { return IsAscii(utf8) ? utf8 : text::FromUtf8(utf8); }
-
 bool HasNumericAffinity(const char* declared) {
     // The engine's rule: INT, CHAR/CLOB/TEXT, BLOB or nothing, REAL/FLOA/DOUB, else numeric.
     if (!declared || !*declared) return false;
@@ -154,7 +144,7 @@ DateTime CellToDateTime(const Cell& cell, const ColumnForm& column) {
     if (kind == ColumnKind::Text || kind == ColumnKind::LongText) {
         if (auto parsed = forms::ParseDateTime(RawText(cell))) return *parsed;
     }
-    const std::string shown = kind == ColumnKind::Binary ? Shown(cell) : StoredToProgram(*CellToText(cell, column));
+    const std::string shown = kind == ColumnKind::Binary ? Shown(cell) : text::FromUtf8(*CellToText(cell, column));
     throw Failure(msg::InvalidDateTime(shown, column.name));
 }
 
@@ -171,7 +161,7 @@ Cell TextToCell(const Value& value, const ColumnForm& column) {
         return stored;
     }
     if (text.empty()) return std::monostate{};
-    auto shown = [&] { return StoredToProgram(text); };
+    auto shown = [&] { return text::FromUtf8(text); };
     switch (kind) {
         case ColumnKind::Whole:
             if (auto v = forms::ParseWhole(text)) return *v;

@@ -33,10 +33,6 @@ struct ColumnForm {
     bool numericAffinity = false;
 };
 
-// Program text (Windows-1252) to stored text (UTF-8) and back.
-std::string ProgramToStored(const std::string& cp1252);
-std::string StoredToProgram(const std::string& utf8);
-
 // Whether the engine's rule gives a declared type numeric affinity.
 bool HasNumericAffinity(const char* declared);
 

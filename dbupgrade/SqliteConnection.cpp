@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "dbupgrade/EmbeddedValues.h"
 #include "dbupgrade/Engine.h"
 #include "dbupgrade/Messages.h"
 #include "dbupgrade/SqliteCursor.h"
@@ -35,11 +34,11 @@ public:
     SqliteConnection(const std::wstring& path, ShareMode mode, CommitMode commits) : path_(text::Narrow(path)) {
         const bool exclusive = mode == ShareMode::Exclusive;
         sqlite3* db = nullptr;
-        // A connection is used by one thread at a time (the wizard's database work all
-        // runs on its window's thread), so the engine need not lock it on every call.
         const char* layer = exclusive ? ExclusiveVfsName() : nullptr;
         // Under a file operation seam (tests only) the engine's file calls pass it too.
         if (fs::detail::CurrentSeam()) layer = SeamedVfsName(layer);
+        // A connection is used by one thread at a time (the wizard's database work all
+        // runs on its window's thread), so the engine need not lock it on every call.
         int rc = sqlite3_open_v2(Utf8Path(path).c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, layer);
         db_ = db;
         if (rc != SQLITE_OK) {
@@ -87,7 +86,7 @@ public:
         }
     }
 
-    void Execute(const std::string& statement) override { Run(ProgramToStored(statement)); }
+    void Execute(const std::string& statement) override { Run(text::ToUtf8(statement)); }
 
     std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) override {
         return std::make_unique<SqliteCursor>(db_, path_, sql, whileReading);

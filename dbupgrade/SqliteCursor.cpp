@@ -56,7 +56,7 @@ void Bind(sqlite3_stmt* s, int i, const Cell& cell) {
     }
 }
 
-std::string Upper1252(const std::string& utf8) { return text::Upper(StoredToProgram(utf8)); }
+std::string Upper1252(const std::string& utf8) { return text::Upper(text::FromUtf8(utf8)); }
 
 // Whether the table's own definition asks the engine to number its key (a key declared
 // INTEGER PRIMARY KEY AUTOINCREMENT, the engine's spelling of a counter).
@@ -77,7 +77,7 @@ bool DeclaresAutoincrement(const std::string& createSql) {
 
 SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading)
     : db_(db), path_(std::move(path)), sql_(sql) {
-    std::string utf8 = ProgramToStored(sql);
+    std::string utf8 = text::ToUtf8(sql);
     const char* tail = nullptr;
     Statement statement = Prepare(db_, utf8.c_str(), static_cast<int>(utf8.size()), path_, &tail);
     if (!statement) throw Failure(msg::StatementRefused("the query has no text"));
@@ -93,7 +93,7 @@ SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql
     for (int i = 0; i < count; ++i) {
         const char* name = sqlite3_column_name(s, i);
         const char* declared = sqlite3_column_decltype(s, i);
-        columns_.push_back({StoredToProgram(name ? name : ""), ColumnTypeFromDeclared(declared ? declared : ""),
+        columns_.push_back({text::FromUtf8(name ? name : ""), ColumnTypeFromDeclared(declared ? declared : ""),
                             HasNumericAffinity(declared)});
     }
     int rc;
@@ -154,7 +154,7 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
     auto table = TableOfQuery(sql_);
     if (!table) throw Failure(msg::NotUpdatable(sql_));
     auto w = std::make_unique<Writer>();
-    w->table = ProgramToStored(*table);
+    w->table = text::ToUtf8(*table);
 
     Statement info = Prepare(db_, "PRAGMA table_info(" + QuoteName(w->table) + ")", path_);
     std::vector<std::string> declared;

@@ -1,8 +1,8 @@
 #include "dbupgrade/SqliteSupport.h"
 
-#include "dbupgrade/EmbeddedValues.h"
 #include "dbupgrade/Messages.h"
 #include "platform/Failure.h"
+#include "platform/Text.h"
 
 namespace qel::db {
 
@@ -18,7 +18,7 @@ bool StartsWith(const std::string& s, const char* prefix, std::string& rest) {
 }  // namespace
 
 void ThrowEngineFailure(sqlite3* db, int rc, const std::string& path) {
-    std::string message = StoredToProgram(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    std::string message = text::FromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     std::string rest;
     switch (rc & 0xFF) {
         case SQLITE_BUSY:
