@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "dbupgrade/CarryOver.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "tools/uidriver/DatabaseReader.h"
@@ -35,9 +36,6 @@ using namespace qel;
 using uidriver::RemoveTree;
 using uidriver::WizardSession;
 
-const char* const kTables[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
-                               "RL_ITEM_DESP_ASSISTENCIAL", "TB_QEL_ANEXO_II_A", "TB_QEL_ANEXO_III",
-                               "TB_QEL_ANEXO_IV"};
 const char* const kPhases[] = {"staging", "version check", "carry-over", "replacement", "cleanup", "closing"};
 constexpr size_t kPhaseCount = sizeof kPhases / sizeof kPhases[0];
 
@@ -78,11 +76,13 @@ void AddRows(const std::string& db, long long rows) {
 }
 
 long long CarriedRows(const std::string& installed) {
-    long long n = uidriver::CountRows(installed, "TB_OPERADORA");
-    for (size_t t = 1; t < std::size(kTables); ++t)
-        n += std::stoll(uidriver::Scalar(installed, std::string("SELECT count(*) FROM ") + kTables[t] +
-                                                        " WHERE DT_INIC_VIGN < '2007-01-01 00:00:00' OR "
-                                                        "DT_INIC_VIGN IS NULL"));
+    long long n = 0;
+    for (const char* t : kTabelasMigradas)
+        n += std::string(t) == kTabelaSemCorte
+                 ? uidriver::CountRows(installed, t)
+                 : std::stoll(uidriver::Scalar(installed, std::string("SELECT count(*) FROM ") + t +
+                                                              " WHERE DT_INIC_VIGN < '2007-01-01 00:00:00' OR "
+                                                              "DT_INIC_VIGN IS NULL"));
     return n;
 }
 
@@ -179,7 +179,7 @@ int Run(const std::vector<std::string>& a) {
     AddRows(work + "\\modelo\\QEL.mdb", rows);
     const std::string model = work + "\\modelo\\QEL.mdb";
     long long inTables = 0;
-    for (const char* t : kTables) inTables += uidriver::CountRows(model, t);
+    for (const char* t : kTabelasMigradas) inTables += uidriver::CountRows(model, t);
     const long long carried = CarriedRows(model);
     std::printf("installed database: %lld rows in the seven tables, %lld to carry; %d rounds, medians\n", inTables,
                 carried, rounds);
@@ -202,7 +202,7 @@ int Run(const std::vector<std::string>& a) {
         if (uidriver::Scalar(db, "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA") != "3.2.0" || !HasBackup(target))
             throw uidriver::DriverError("the update did not put the new database in place");
         long long now = 0;
-        for (const char* t : kTables) now += uidriver::CountRows(db, t);
+        for (const char* t : kTabelasMigradas) now += uidriver::CountRows(db, t);
         std::printf("round %d: %.0f ms, %lld rows in the updated database\n", r + 1, total, now);
     }
     for (size_t i = 0; i < kPhaseCount; ++i) std::printf("  %-14s %9.0f ms\n", kPhases[i], Median(times[i]));
