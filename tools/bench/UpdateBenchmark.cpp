@@ -18,7 +18,6 @@
 // the medians are printed. A developer tool, not part of the suite.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -28,23 +27,19 @@
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "tools/uidriver/DatabaseReader.h"
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/WizardSession.h"
 
 namespace {
 
 using namespace qel;
+using uidriver::Median;
+using uidriver::NowMs;
 using uidriver::RemoveTree;
 using uidriver::WizardSession;
 
 const char* const kPhases[] = {"staging", "version check", "carry-over", "replacement", "cleanup", "closing"};
 constexpr size_t kPhaseCount = sizeof kPhases / sizeof kPhases[0];
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Adds rows to the older schema's seven tables: keys from 1000 on (clear of the rows the
 // database and the new one already hold), text with accents, nulls, one row in ten of the
@@ -161,12 +156,6 @@ std::vector<double> UpdateOnce(const std::string& medium, const std::string& tar
     std::vector<double> phases;
     for (size_t i = 0; i < at.size(); ++i) phases.push_back(at[i] - (i ? at[i - 1] : start));
     return phases;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 int Run(const std::vector<std::string>& a) {

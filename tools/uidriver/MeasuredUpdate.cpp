@@ -4,12 +4,11 @@
 
 #include "tools/uidriver/AnswerProbe.h"
 #include "tools/uidriver/DatabaseReader.h"
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/WizardSession.h"
 
 namespace qel::uidriver {
 namespace {
-
-double NowMs() { return static_cast<double>(GetTickCount64()); }
 
 const char* const kTable = "TB_ACOMPANHAMENTO";
 
