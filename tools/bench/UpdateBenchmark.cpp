@@ -107,14 +107,7 @@ std::vector<double> UpdateOnce(const std::string& medium, const std::string& tar
     RemoveTree(staging);
 
     WizardSession s(medium);
-    s.ChooseType(1);
-    s.Press("Continuar");
-    if (!s.WaitPage(1, 10000)) throw uidriver::DriverError("page 2 did not show");
-    s.SetFolder(target);
-    s.Press("Continuar");
-    if (!s.WaitPage(2, 10000)) throw uidriver::DriverError("page 3 did not show");
-    s.Press("Instalar");
-    HWND confirm = s.WaitDialog("Confirm");
+    HWND confirm = s.WalkToConfirmation(1, target, 10000);
     const unsigned long long programBefore = WriteTime(program);
 
     // From the confirmation on, the files tell which step the run is in.
