@@ -35,7 +35,7 @@ bool IsUserInput(UINT msg) {
 // them; the other controls are numbered from here.
 constexpr int kFirstControlId = 100;
 
-void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
+void RegisterWizardClass(HINSTANCE instance, WNDPROC proc) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, TfrmInstala::kClassName, &wc)) return;
@@ -74,7 +74,7 @@ TfrmInstala::TfrmInstala(HINSTANCE instance, int dpi)
       banner_(LoadBanner(instance)),
       taskbar_(instance, ApplicationTitle(), [this] { PedeFechamento(); }) {
     RegisterControlClasses(instance);
-    RegisterWindowClass(instance, &TfrmInstala::WindowProc);
+    RegisterWizardClass(instance, &TfrmInstala::WindowProc);
     RECT r{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&r, kFrameStyle, FALSE, kFrameExStyle);
     // Owned by the taskbar entry's window, so the entry is the program's only one. Made
