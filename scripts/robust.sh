@@ -3,9 +3,8 @@
 # file operations in turn, run in process under Wine; prints the count of each outcome and
 # of each failure message:
 #   scripts/robust.sh [cases] [seed]      (default 1000 cases, seed 1)
-# QEL_ROBUST_LIST=1 also prints one line per damaged-database case, QEL_SWEEP_TRACE=1 every
-# file operation the sweep counts. The test suite runs the same program with its fixed
-# slice (240 cases, seed 16) as the robust_updates test.
+# QEL_ROBUST_LIST=1 also prints one line per damaged-database case. The test suite runs the
+# same program with its fixed slice (240 cases, seed 16) as the robust_updates test.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/bootstrap.sh" >/dev/null

@@ -13,7 +13,7 @@ namespace qel {
 enum class TipoPedido { Instalacao, Atualizacao, Automatico };
 
 struct Opcoes {
-    bool silenciosa = false;  // also set when something else on the line was not understood
+    bool silenciosa = false;  // /silent, taken even when something else was not understood
     bool ajuda = false;
     std::optional<TipoPedido> tipo;
     std::optional<std::string> pasta;  // made a full path, without a trailing backslash

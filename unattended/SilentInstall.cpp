@@ -12,6 +12,7 @@
 #include "unattended/ProgramStart.h"
 #include "unattended/SilentUi.h"
 #include "wizard/PageFlow.h"
+#include "wizard/StartState.h"
 #include "wizard/udmInstaladorQel.h"
 
 namespace qel {
@@ -34,13 +35,7 @@ int InstalacaoSilenciosa(const Opcoes& linha, const std::string& argumentos) {
 
 Desfecho InstalaSemJanela(const Opcoes& linha, InstallLog* log) {
     ComApartment com;
-    WizardState estado;
-    estado.VersaoSistema = kVersaoSistema;
-    estado.VersaoBanco = kVersaoBanco;
-    estado.SourceDir = fs::ExtractFilePath(fs::ModuleFileName());
-    estado.TempDir = fs::TempPath();
-    estado.SystemDir = fs::SystemPath();
-    estado.VirtualStoreDir = fs::VirtualStorePath();
+    WizardState estado = EstadoDaPartida();
     SilentUi face(linha.pasta.value_or(kPastaPadrao));
     LoggedUi ui(face, log);
     // The payload is looked for where the markers are, not in whatever folder the

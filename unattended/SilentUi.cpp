@@ -1,6 +1,6 @@
 #include "unattended/SilentUi.h"
 
-#include <windows.h>
+#include "wizard/EventLoop.h"
 
 namespace qel {
 
@@ -8,15 +8,7 @@ RespostaMensagem SilentUi::MostraMensagem(const std::string&, TipoMensagem, Boto
     return botoes == BotoesMensagem::SimNao ? RespostaMensagem::Sim : RespostaMensagem::Ok;
 }
 
-void SilentUi::ProcessaMensagens() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        DispatchMessageA(&msg);
-    }
-}
+// The wizard's pass over the pending messages, without a wizard window to give keys to.
+void SilentUi::ProcessaMensagens() { ProcessPendingMessages(nullptr); }
 
 }  // namespace qel

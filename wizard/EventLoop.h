@@ -12,7 +12,8 @@ int RunEventLoop(TfrmInstala* wizard);
 
 // Handles every message waiting now, then returns. An end of the loop met on the way is
 // posted again for the outer loop; the user's input to the wizard window while one of
-// its handlers runs is dropped (TfrmInstala::EntradaIgnorada).
+// its handlers runs is dropped (TfrmInstala::EntradaIgnorada). Without a wizard (null),
+// every message is dispatched as it comes.
 void ProcessPendingMessages(TfrmInstala* wizard);
 
 }  // namespace qel

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "platform/FileSystem.h"
 #include "platform/Failure.h"
 #include "platform/GdiHandles.h"
 #include "wizard/ApplicationTitle.h"
@@ -12,6 +11,7 @@
 #include "wizard/EventLoop.h"
 #include "wizard/FailureBox.h"
 #include "wizard/MessageDialog.h"
+#include "wizard/StartState.h"
 
 namespace qel {
 namespace {
@@ -35,7 +35,7 @@ bool IsUserInput(UINT msg) {
 // them; the other controls are numbered from here.
 constexpr int kFirstControlId = 100;
 
-void RegisterWindowClass(HINSTANCE instance, WNDPROC proc) {
+void RegisterWizardClass(HINSTANCE instance, WNDPROC proc) {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     if (GetClassInfoExA(instance, TfrmInstala::kClassName, &wc)) return;
@@ -74,7 +74,7 @@ TfrmInstala::TfrmInstala(HINSTANCE instance, int dpi)
       banner_(LoadBanner(instance)),
       taskbar_(instance, ApplicationTitle(), [this] { PedeFechamento(); }) {
     RegisterControlClasses(instance);
-    RegisterWindowClass(instance, &TfrmInstala::WindowProc);
+    RegisterWizardClass(instance, &TfrmInstala::WindowProc);
     RECT r{0, 0, scale_(kClientWidth), scale_(kClientHeight)};
     AdjustWindowRectEx(&r, kFrameStyle, FALSE, kFrameExStyle);
     // Owned by the taskbar entry's window, so the entry is the program's only one. Made
@@ -330,16 +330,12 @@ std::string TfrmInstala::PastaInicialDiredInstala() const {
 }
 
 void TfrmInstala::FormCreate() {
-    estado_.VersaoSistema = kVersaoSistema;
-    estado_.VersaoBanco = kVersaoBanco;
     // The folder field is made with page 2 and takes these values then.
     pastaInicial_ = pastaTexto_ = kPastaPadrao;
     // The pages carry no tabs: they change only through the wizard's buttons.
     ShowPage(0);
-    estado_.SourceDir = fs::ExtractFilePath(fs::ModuleFileName());
-    estado_.TempDir = fs::TempPath();
-    estado_.SystemDir = fs::SystemPath();
-    estado_.VirtualStoreDir = fs::VirtualStorePath();
+    // The versions and the folders, as the unattended installation takes them too.
+    estado_ = EstadoDaPartida();
 }
 
 HWND TfrmInstala::Controle(const std::string& nome) {

@@ -18,7 +18,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -26,6 +25,7 @@
 
 #include "platform/Handles.h"
 #include "tools/bench/StepClock.h"
+#include "tools/uidriver/Timing.h"
 #include "wizard/Banner.h"
 #include "wizard/Instalador_NEW.h"
 #include "wizard/WizardFonts.h"
@@ -34,6 +34,7 @@
 namespace {
 
 using qel::bench::SinceCreation;
+using qel::uidriver::Median;
 
 const std::vector<std::string> kWizardSteps = {"loading", "COM",    "controls",   "fonts",
                                                "banner",  "window", "ADO object", "shown"};
@@ -60,12 +61,6 @@ int Child(const char* stepsFile) {
     frmInstala.Show();
     ends.push_back(SinceCreation());
     return qel::bench::WriteSteps(stepsFile, ends) ? 0 : 1;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 struct Program {

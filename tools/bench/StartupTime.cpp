@@ -5,44 +5,34 @@
 // and the median in milliseconds; the programs take turns, so both see the same machine.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/UiDriver.h"
 
 namespace {
 
-double Now() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
+using qel::uidriver::Median;
+using qel::uidriver::NowMs;
 
 double Once(const std::string& program, const std::string& caption) {
     std::string folder = program.substr(0, program.find_last_of('\\'));
-    const double start = Now();
+    const double start = NowMs();
     auto p = qel::uidriver::Program::Start(program, folder);
     HWND w = nullptr;
     while (!w) {
         w = p.FindWindow(caption);
         if (!w) {
-            if (Now() - start > 30000) throw qel::uidriver::DriverError("no window " + caption);
+            if (NowMs() - start > 30000) throw qel::uidriver::DriverError("no window " + caption);
             Sleep(1);
         }
     }
-    const double shown = Now() - start;
+    const double shown = NowMs() - start;
     PostMessageA(w, WM_CLOSE, 0, 0);
     p.WaitExit(15000);
     return shown;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
 }  // namespace

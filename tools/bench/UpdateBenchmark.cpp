@@ -18,35 +18,28 @@
 // the medians are printed. A developer tool, not part of the suite.
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <string>
 #include <vector>
 
+#include "dbupgrade/CarryOver.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "tools/uidriver/DatabaseReader.h"
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/WizardSession.h"
 
 namespace {
 
 using namespace qel;
+using uidriver::Median;
+using uidriver::NowMs;
 using uidriver::RemoveTree;
 using uidriver::WizardSession;
 
-const char* const kTables[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
-                               "RL_ITEM_DESP_ASSISTENCIAL", "TB_QEL_ANEXO_II_A", "TB_QEL_ANEXO_III",
-                               "TB_QEL_ANEXO_IV"};
 const char* const kPhases[] = {"staging", "version check", "carry-over", "replacement", "cleanup", "closing"};
 constexpr size_t kPhaseCount = sizeof kPhases / sizeof kPhases[0];
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
 
 // Adds rows to the older schema's seven tables: keys from 1000 on (clear of the rows the
 // database and the new one already hold), text with accents, nulls, one row in ten of the
@@ -78,11 +71,13 @@ void AddRows(const std::string& db, long long rows) {
 }
 
 long long CarriedRows(const std::string& installed) {
-    long long n = uidriver::CountRows(installed, "TB_OPERADORA");
-    for (size_t t = 1; t < std::size(kTables); ++t)
-        n += std::stoll(uidriver::Scalar(installed, std::string("SELECT count(*) FROM ") + kTables[t] +
-                                                        " WHERE DT_INIC_VIGN < '2007-01-01 00:00:00' OR "
-                                                        "DT_INIC_VIGN IS NULL"));
+    long long n = 0;
+    for (const char* t : kTabelasMigradas)
+        n += std::string(t) == kTabelaSemCorte
+                 ? uidriver::CountRows(installed, t)
+                 : std::stoll(uidriver::Scalar(installed, std::string("SELECT count(*) FROM ") + t +
+                                                              " WHERE DT_INIC_VIGN < '2007-01-01 00:00:00' OR "
+                                                              "DT_INIC_VIGN IS NULL"));
     return n;
 }
 
@@ -112,14 +107,7 @@ std::vector<double> UpdateOnce(const std::string& medium, const std::string& tar
     RemoveTree(staging);
 
     WizardSession s(medium);
-    s.ChooseType(1);
-    s.Press("Continuar");
-    if (!s.WaitPage(1, 10000)) throw uidriver::DriverError("page 2 did not show");
-    s.SetFolder(target);
-    s.Press("Continuar");
-    if (!s.WaitPage(2, 10000)) throw uidriver::DriverError("page 3 did not show");
-    s.Press("Instalar");
-    HWND confirm = s.WaitDialog("Confirm");
+    HWND confirm = s.WalkToConfirmation(1, target, 10000);
     const unsigned long long programBefore = WriteTime(program);
 
     // From the confirmation on, the files tell which step the run is in.
@@ -163,12 +151,6 @@ std::vector<double> UpdateOnce(const std::string& medium, const std::string& tar
     return phases;
 }
 
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
 int Run(const std::vector<std::string>& a) {
     const std::string medium = a[1], installed = a[2], work = a[3];
     const long long rows = a.size() > 4 ? std::stoll(a[4]) : 100000;
@@ -179,7 +161,7 @@ int Run(const std::vector<std::string>& a) {
     AddRows(work + "\\modelo\\QEL.mdb", rows);
     const std::string model = work + "\\modelo\\QEL.mdb";
     long long inTables = 0;
-    for (const char* t : kTables) inTables += uidriver::CountRows(model, t);
+    for (const char* t : kTabelasMigradas) inTables += uidriver::CountRows(model, t);
     const long long carried = CarriedRows(model);
     std::printf("installed database: %lld rows in the seven tables, %lld to carry; %d rounds, medians\n", inTables,
                 carried, rounds);
@@ -202,7 +184,7 @@ int Run(const std::vector<std::string>& a) {
         if (uidriver::Scalar(db, "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA") != "3.2.0" || !HasBackup(target))
             throw uidriver::DriverError("the update did not put the new database in place");
         long long now = 0;
-        for (const char* t : kTables) now += uidriver::CountRows(db, t);
+        for (const char* t : kTabelasMigradas) now += uidriver::CountRows(db, t);
         std::printf("round %d: %.0f ms, %lld rows in the updated database\n", r + 1, total, now);
     }
     for (size_t i = 0; i < kPhaseCount; ++i) std::printf("  %-14s %9.0f ms\n", kPhases[i], Median(times[i]));

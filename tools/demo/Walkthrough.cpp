@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dbupgrade/CarryOver.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
@@ -20,10 +21,6 @@ namespace {
 using namespace qel;
 using uidriver::RemoveTree;
 using uidriver::WizardSession;
-
-const char* const kTables[] = {"TB_OPERADORA",      "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL",
-                               "RL_ITEM_DESP_ASSISTENCIAL", "TB_QEL_ANEXO_II_A", "TB_QEL_ANEXO_III",
-                               "TB_QEL_ANEXO_IV"};
 
 void Say(const std::string& line) {
     std::string utf8 = text::ToUtf8(line) + "\n";
@@ -123,7 +120,7 @@ int Run(const std::vector<std::string>& a) {
     uidriver::CopyFolderFiles(installed, old);
     Say("  before: " + Versions(old + "\\QEL.mdb"));
     std::vector<long long> before;
-    for (const char* t : kTables) before.push_back(uidriver::CountRows(old + "\\QEL.mdb", t));
+    for (const char* t : kTabelasMigradas) before.push_back(uidriver::CountRows(old + "\\QEL.mdb", t));
     {
         WizardSession s(medium);
         Walk(s, pictures, 1, old, "update");
@@ -132,11 +129,11 @@ int Run(const std::vector<std::string>& a) {
     Say("  after:  " + Versions(db));
     Say("  rows carried per table (installed rows -> carried, next to the rows the new database brings):");
     long long carried = 0;
-    for (size_t i = 0; i < std::size(kTables); ++i) {
-        long long shipped = uidriver::CountRows(payload + "\\QEL.mdb", kTables[i]);
-        long long now = uidriver::CountRows(db, kTables[i]);
+    for (size_t i = 0; i < std::size(kTabelasMigradas); ++i) {
+        long long shipped = uidriver::CountRows(payload + "\\QEL.mdb", kTabelasMigradas[i]);
+        long long now = uidriver::CountRows(db, kTabelasMigradas[i]);
         carried += now - shipped;
-        Say("    " + std::string(kTables[i]) + ": " + std::to_string(before[i]) + " -> " +
+        Say("    " + std::string(kTabelasMigradas[i]) + ": " + std::to_string(before[i]) + " -> " +
             std::to_string(now - shipped));
     }
     Say("    in all: " + std::to_string(carried) + " rows");

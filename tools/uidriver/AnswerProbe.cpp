@@ -5,20 +5,10 @@
 #include <functional>
 #include <string_view>
 
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/UiDriver.h"
 
 namespace qel::uidriver {
-namespace {
-
-double NowMs() {
-    LARGE_INTEGER f, c;
-    QueryPerformanceFrequency(&f);
-    QueryPerformanceCounter(&c);
-    return 1000.0 * static_cast<double>(c.QuadPart) / static_cast<double>(f.QuadPart);
-}
-
-}  // namespace
-
 AnswerProbe::AnswerProbe(HWND window, const RECT* watched, DWORD intervalMs) {
     asking_ = std::thread([this, window, intervalMs] { Ask(window, intervalMs); });
     if (watched) {

@@ -4,12 +4,11 @@
 
 #include "tools/uidriver/AnswerProbe.h"
 #include "tools/uidriver/DatabaseReader.h"
+#include "tools/uidriver/Timing.h"
 #include "tools/uidriver/WizardSession.h"
 
 namespace qel::uidriver {
 namespace {
-
-double NowMs() { return static_cast<double>(GetTickCount64()); }
 
 const char* const kTable = "TB_ACOMPANHAMENTO";
 
@@ -44,19 +43,14 @@ UpdateMeasure MeasureUpdate(const std::string& medium, const std::string& instal
     const long long shipped = CountRows(ourMedium + "\\QEL.md_", kTable);
 
     WizardSession s(ourMedium);
-    s.ChooseType(1);
-    s.Press("Continuar");
-    if (!s.WaitPage(1)) throw DriverError("page 2 did not show");
-    s.SetFolder(target);
-    s.Press("Continuar");
-    if (!s.WaitPage(2)) throw DriverError("page 3 did not show");
+    HWND confirm = s.WalkToConfirmation(1, target);
+    // Where the copy animation stands; the run starts it (and gives it its clip's size)
+    // only after the confirmation.
     HWND animation = nullptr;
     for (HWND h : Descendants(s.Window()))
         if (ClassName(h) == "TAnimate") animation = h;
     RECT area{};
     if (animation) GetWindowRect(animation, &area);
-    s.Press("Instalar");
-    HWND confirm = s.WaitDialog("Confirm");
 
     UpdateMeasure m;
     AnswerProbe probe(s.Window(), animation ? &area : nullptr);

@@ -75,6 +75,17 @@ std::string WizardSession::Folder() const {
 
 void WizardSession::Press(const std::string& caption) { uidriver::PressButton(window_, caption); }
 
+HWND WizardSession::WalkToConfirmation(int type, const std::string& folder, DWORD pageWaitMs) {
+    ChooseType(type);
+    Press("Continuar");
+    if (!WaitPage(1, pageWaitMs)) throw uidriver::DriverError("page 2 did not show");
+    SetFolder(folder);
+    Press("Continuar");
+    if (!WaitPage(2, pageWaitMs)) throw uidriver::DriverError("page 3 did not show");
+    Press("Instalar");
+    return WaitDialog("Confirm");
+}
+
 HWND WizardSession::WaitDialog(const std::string& title, DWORD timeoutMs) const {
     // The platform's dialog class: the taskbar entry's window carries the application
     // title too.

@@ -35,6 +35,10 @@ public:
     std::string Folder() const;
     // Presses a button of the wizard's showing page.
     void Press(const std::string& caption);
+    // Walks the three pages as a person does: the type, Continuar, the folder, Continuar,
+    // Instalar. Returns the confirmation dialog, not answered yet; throws DriverError when
+    // a page does not show within pageWaitMs.
+    HWND WalkToConfirmation(int type, const std::string& folder, DWORD pageWaitMs = 5000);
     // Waits for a dialog with that title; returns it.
     HWND WaitDialog(const std::string& title, DWORD timeoutMs = kWait) const;
     // The dialog's message text.
