@@ -62,7 +62,7 @@ bool CopyOnce(const std::string& from, const std::string& to, const KeepAlive& b
     CopyJob job{FullPath(from), FullPath(to)};
     between();
     UniqueHandle copying(CreateThread(nullptr, 0, CopyOnItsOwn, &job, 0, nullptr));
-    if (!copying) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    if (!copying) return CopyFileA(job.from.c_str(), job.to.c_str(), FALSE) != 0;
     try {
         if (!WaitAnswering(copying.get(), QS_ALLINPUT, between, kBetweenMs))
             WaitForSingleObject(copying.get(), INFINITE);
