@@ -135,11 +135,9 @@ std::string FullPath(const std::string& name) {
 }
 
 bool HeldByAnother(const std::string& name) {
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        return false;
-    }
+    const UniqueHandle alone(
+        CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (alone) return false;
     const DWORD error = GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
