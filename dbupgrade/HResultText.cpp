@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/Text.h"
+#include "platform/ErrorText.h"
 
 namespace qel::db {
 
@@ -28,17 +28,10 @@ const char* KnownMeaning(HRESULT hr) {
 }
 
 std::string SystemMeaning(HRESULT hr) {
-    wchar_t* buffer = nullptr;
-    DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                 FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-    std::wstring text;
-    if (n && buffer) text.assign(buffer, n);
-    if (buffer) LocalFree(buffer);
-    while (!text.empty() && (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ' ||
-                             text.back() == L'.'))
+    std::string text = text::SystemMessage(static_cast<DWORD>(hr));
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\n' || text.back() == ' ' || text.back() == '.'))
         text.pop_back();
-    return text::Narrow(text);
+    return text;
 }
 
 }  // namespace

@@ -40,6 +40,9 @@ std::wstring Resumo(const std::wstring& s) {
     return texto;
 }
 
+// The mutex's name for a folder, without its namespace.
+std::wstring NomeDaTrava(const std::string& pasta) { return L"InstalaQEL-" + Resumo(FormaCanonica(pasta)); }
+
 // Creates or opens the mutex of that name. The global namespace reaches every session
 // (a deployment tool's service and a user's wizard); a process that may not create
 // global objects uses its own session's.
@@ -51,7 +54,7 @@ UniqueHandle AbreMutex(const std::wstring& nome) {
 
 }  // namespace
 
-std::wstring GuardName(const std::string& pasta) { return L"Global\\InstalaQEL-" + Resumo(FormaCanonica(pasta)); }
+std::wstring GuardName(const std::string& pasta) { return L"Global\\" + NomeDaTrava(pasta); }
 
 std::string MensagemOutraInstalacao(const std::string& pasta) {
     return "Outra instalação do QEL está em andamento para a pasta " + pasta +
@@ -61,8 +64,7 @@ std::string MensagemOutraInstalacao(const std::string& pasta) {
 std::optional<InstallGuard> InstallGuard::Take(const std::vector<std::string>& pastas, std::string& ocupada) {
     InstallGuard guarda;
     for (const std::string& pasta : pastas) {
-        const std::wstring nome = GuardName(pasta).substr(7);  // without "Global\"
-        UniqueHandle h = AbreMutex(nome);
+        UniqueHandle h = AbreMutex(NomeDaTrava(pasta));
         if (!h) throw Failure("A trava da instalação não pode ser criada: " + text::SystemErrorText(GetLastError(), pasta));
         const DWORD espera = WaitForSingleObject(h.get(), 0);
         if (espera != WAIT_OBJECT_0 && espera != WAIT_ABANDONED) {

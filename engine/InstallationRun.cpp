@@ -115,10 +115,11 @@ bool PastaDeTrabalhoExiste(const std::string& pasta) {
 // medium's file may carry; the log says how it went, with the system's reason.
 bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo, UiPort& ui) {
     const bool copiado = fs::CopyOver(origem, destino, vivo);
+    // Taken at once: making the log's texts may change the thread's last error.
+    const DWORD erro = copiado ? 0 : GetLastError();
     if (copiado) fs::RemoveZoneMark(destino);
     ui.Relata("Cópia de " + origem, copiado ? "ok, em " + destino
-                                             : "falhou, em " + destino + ": " +
-                                                   text::SystemErrorText(GetLastError(), destino));
+                                             : "falhou, em " + destino + ": " + text::SystemErrorText(erro, destino));
     return copiado;
 }
 

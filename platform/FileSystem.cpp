@@ -53,25 +53,16 @@ DWORD WINAPI CopyOnItsOwn(void* param) {
     return 0;
 }
 
-// A name made full against the current folder, as the platform would resolve it then.
-std::string Resolved(const std::string& name) {
-    DWORD n = GetFullPathNameA(name.c_str(), 0, nullptr, nullptr);
-    if (n == 0) return name;
-    std::vector<char> buf(n + 1);
-    DWORD got = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
-    return got == 0 || got >= buf.size() ? name : std::string(buf.data(), got);
-}
-
 // One attempt of the platform's copy.
 bool CopyOnce(const std::string& from, const std::string& to, const KeepAlive& between) {
     if (!between) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
     // The platform's copy runs on a thread of its own while this one calls between, however
     // long one portion takes (a slow medium, a scanner holding the file). Its names are
     // taken as they resolve now, whatever between does to the current folder.
-    CopyJob job{Resolved(from), Resolved(to)};
+    CopyJob job{FullPath(from), FullPath(to)};
     between();
     UniqueHandle copying(CreateThread(nullptr, 0, CopyOnItsOwn, &job, 0, nullptr));
-    if (!copying) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
+    if (!copying) return CopyFileA(job.from.c_str(), job.to.c_str(), FALSE) != 0;
     try {
         if (!WaitAnswering(copying.get(), QS_ALLINPUT, between, kBetweenMs))
             WaitForSingleObject(copying.get(), INFINITE);
@@ -135,14 +126,18 @@ std::wstring FullPath(const std::wstring& name) {
     return got == 0 || got >= buf.size() ? name : std::wstring(buf.data(), got);
 }
 
-std::string FullPath(const std::string& name) { return text::Narrow(FullPath(text::Widen(name))); }
+std::string FullPath(const std::string& name) {
+    DWORD n = GetFullPathNameA(name.c_str(), 0, nullptr, nullptr);
+    if (n == 0) return name;
+    std::vector<char> buf(n + 1);
+    DWORD got = GetFullPathNameA(name.c_str(), static_cast<DWORD>(buf.size()), buf.data(), nullptr);
+    return got == 0 || got >= buf.size() ? name : std::string(buf.data(), got);
+}
 
 bool HeldByAnother(const std::string& name) {
-    HANDLE h = CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        CloseHandle(h);
-        return false;
-    }
+    const UniqueHandle alone(
+        CreateFileA(name.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (alone) return false;
     const DWORD error = GetLastError();
     return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }

@@ -5,8 +5,9 @@
 //
 // The operations that change files (copy, attributes, delete, removing the download
 // mark, making a folder) are the installation run's: each attempt passes the file
-// operation seam (FileOpSeam.h), and one that fails because another program holds the
-// file for a moment is tried again for up to about 5 s (Retry.h; not for folders).
+// operation seam (FileOpSeam.h). A copy, an attribute change or a delete that fails
+// because another program holds the file for a moment is tried again for up to about
+// 5 s (Retry.h); making a folder and removing the mark are tried once.
 #include <cstdint>
 #include <optional>
 #include <string>

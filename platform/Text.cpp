@@ -33,19 +33,47 @@ constexpr char16_t kHigh1252[32] = {
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Writes the UTF-8 form of a character of the basic plane (all Windows-1252 has).
+// Writes the UTF-8 form of a character (up to four bytes; three for all Windows-1252
+// has, which the carry-over converts for every text value it moves).
 char* PutUtf8(char* out, char32_t c) {
     if (c < 0x80) {
         *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
         *out++ = static_cast<char>(0xC0 | (c >> 6));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
-    } else {
+    } else if (c < 0x10000) {
         *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *out++ = static_cast<char>(0xF0 | (c >> 18));
+        *out++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
         *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
         *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
     return out;
+}
+
+// The character of well-formed UTF-8 at p (before end) and how many bytes it takes; 0
+// for bytes that are no such character: a lead or trail byte out of place, a sequence
+// cut short, an overlong form, a value beyond Unicode. The three-byte forms of
+// surrogates are taken as they are. Inline: made a call of its own, it left the
+// conversion from UTF-8 of a carried table's texts twice as slow.
+inline int Utf8At(const unsigned char* p, const unsigned char* end, char32_t& c) {
+    const unsigned char b = *p;
+    if (b < 0x80) {
+        c = b;
+        return 1;
+    }
+    const int tail = b >= 0xC2 && b < 0xE0 ? 1 : b >= 0xE0 && b < 0xF0 ? 2 : b >= 0xF0 && b < 0xF5 ? 3 : -1;
+    if (tail < 0 || end - p <= tail) return 0;
+    c = b & (0x3F >> tail);
+    for (int k = 1; k <= tail; ++k) {
+        if ((p[k] & 0xC0) != 0x80) return 0;
+        c = c << 6 | (p[k] & 0x3F);
+    }
+    if ((tail == 2 && c < 0x800) || (tail == 3 && (c < 0x10000 || c > 0x10FFFF))) return 0;
+    return tail + 1;
 }
 
 // The Windows-1252 byte of a character, or -1 when the code page lacks it.
@@ -70,20 +98,10 @@ bool Utf8To1252(const std::string& utf8, std::string& out) {
     char* to = buffer;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const auto* end = p + utf8.size();
-    while (p < end) {
-        char32_t c = *p++;
-        if (c >= 0x80) {
-            int more = (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : -1;
-            if (more < 0 || end - p < more) return false;
-            c &= more == 1 ? 0x1F : 0x0F;
-            for (int i = 0; i < more; ++i) {
-                if ((p[i] & 0xC0) != 0x80) return false;
-                c = (c << 6) | (p[i] & 0x3F);
-            }
-            p += more;
-            if (c < (more == 1 ? 0x80u : 0x800u)) return false;  // overlong
-        }
-        int byte = ByteOf(c);
+    for (int n; p < end; p += n) {
+        char32_t c;
+        if (!(n = Utf8At(p, end, c))) return false;
+        const int byte = ByteOf(c);
         if (byte < 0) return false;
         *to++ = static_cast<char>(byte);
     }
@@ -119,17 +137,11 @@ std::string Utf8(std::wstring_view w) {
     std::string out;
     out.reserve(w.size());
     for (size_t i = 0; i < w.size(); ++i) {
-        unsigned long c = static_cast<unsigned short>(w[i]);
+        char32_t c = static_cast<unsigned short>(w[i]);
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < w.size() && w[i + 1] >= 0xDC00 && w[i + 1] < 0xE000)
             c = 0x10000 + ((c - 0xD800) << 10) + (static_cast<unsigned short>(w[++i]) - 0xDC00);
-        if (c < 0x80) {
-            out += static_cast<char>(c);
-            continue;
-        }
-        static constexpr unsigned char kLead[] = {0, 0xC0, 0xE0, 0xF0};
-        const int tail = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
-        out += static_cast<char>(kLead[tail] | (c >> (6 * tail)));
-        for (int k = tail - 1; k >= 0; --k) out += static_cast<char>(0x80 | ((c >> (6 * k)) & 0x3F));
+        char bytes[4];
+        out.append(bytes, PutUtf8(bytes, c));
     }
     return out;
 }
@@ -137,29 +149,17 @@ std::string Utf8(std::wstring_view w) {
 std::optional<std::wstring> Utf16(std::string_view s) {
     std::wstring out;
     out.reserve(s.size());
-    for (size_t i = 0; i < s.size();) {
-        const unsigned char b = static_cast<unsigned char>(s[i]);
-        const int tail = b < 0x80                ? 0
-                         : b >= 0xC2 && b < 0xE0 ? 1
-                         : b >= 0xE0 && b < 0xF0 ? 2
-                         : b >= 0xF0 && b < 0xF5 ? 3
-                                                 : -1;
-        if (tail < 0 || i + static_cast<size_t>(tail) >= s.size()) return std::nullopt;
-        unsigned long c = tail ? b & (0x3F >> tail) : b;
-        for (int k = 1; k <= tail; ++k) {
-            const unsigned char t = static_cast<unsigned char>(s[i + k]);
-            if ((t & 0xC0) != 0x80) return std::nullopt;
-            c = c << 6 | (t & 0x3F);
-        }
-        // Overlong forms and values beyond Unicode are no text.
-        if ((tail == 2 && c < 0x800) || (tail == 3 && (c < 0x10000 || c > 0x10FFFF))) return std::nullopt;
+    const auto* p = reinterpret_cast<const unsigned char*>(s.data());
+    const auto* end = p + s.size();
+    for (int n; p < end; p += n) {
+        char32_t c;
+        if (!(n = Utf8At(p, end, c))) return std::nullopt;
         if (c >= 0x10000) {
             out += static_cast<wchar_t>(0xD800 + ((c - 0x10000) >> 10));
             out += static_cast<wchar_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
         } else {
             out += static_cast<wchar_t>(c);
         }
-        i += static_cast<size_t>(tail) + 1;
     }
     return out;
 }
