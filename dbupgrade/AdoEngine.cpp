@@ -37,6 +37,8 @@ struct Identities {
 constexpr Identities kConnection{0x00000550, 0x00001550};
 constexpr Identities kRecordset{0x00000556, 0x00001556};
 constexpr Identities kField{0x00000569, 0x00001569};
+constexpr Identities kProperty{0x00000503, 0x00000503};
+constexpr Identities kProperties{0x00000504, 0x00000504};
 
 // ADO 2.x interface identities, the ones every ADO version answers to.
 constexpr IID kIidConnection = AdoIid(kConnection.old);
@@ -187,6 +189,7 @@ public:
             column.field->get_DefinedSize(&size);
             column.field->get_Attributes(&attributes);
             column.shape = {text::Narrow(name.str()), static_cast<AdoType>(type), static_cast<long>(size)};
+            ReadDigits(column);
             column.type = AdoColumnType(column.shape.type, column.shape.definedSize);
             column.updatable = (attributes & (adFldUpdatable | adFldUnknownUpdatable)) != 0 && !IsAutoNumber(column);
             columns_.push_back(std::move(column));
@@ -238,6 +241,7 @@ public:
     }
 
     bool Binary(int index) const override { return At(index).type.kind == ColumnKind::Binary; }
+    ColumnType Type(int index) const override { return At(index).type; }
 
     void Append() override {
         Check(recordset_->AddNew(Missing(), Missing()), "A row could not be added");
@@ -275,15 +279,30 @@ private:
 
     const Column& At(int index) const { return columns_[static_cast<size_t>(index)]; }
 
+    // An AutoNumber is numbered by the provider; what assigning one does is not documented.
+    // A column that cannot say whether it is one counts as one: nothing is assigned to it.
     static bool IsAutoNumber(const Column& column) {
         ComPtr<ADOProperties> properties;
-        if (FAILED(column.field->get_Properties(properties.put())) || !properties) return false;
+        if (FAILED(column.field->get_Properties(properties.put())) || !properties) return true;
         Variant name(L"ISAUTOINCREMENT");
         ComPtr<ADOProperty> property;
-        if (FAILED(properties->get_Item(name.v, property.put())) || !property) return false;
+        if (FAILED(properties->get_Item(name.v, property.put())) || !property) return true;
         Variant value;
-        if (FAILED(property->get_Value(&value.v))) return false;
-        return value.v.vt == VT_BOOL && value.v.boolVal != VARIANT_FALSE;
+        if (FAILED(property->get_Value(&value.v)) || value.v.vt != VT_BOOL) return true;
+        return value.v.boolVal != VARIANT_FALSE;
+    }
+
+    // A Decimal column keeps values at its own scale and up to its precision; unread, they
+    // stay 0 and no value is assigned to it.
+    static void ReadDigits(Column& column) {
+        const AdoType t = column.shape.type;
+        if (t != AdoType::Decimal && t != AdoType::Numeric && t != AdoType::VarNumeric) return;
+        BYTE precision = 0, scale = 0;
+        if (FAILED(column.field->get_Precision(&precision)) || FAILED(column.field->get_NumericScale(&scale)) ||
+            scale > precision)
+            return;
+        column.shape.precision = precision;
+        column.shape.scale = scale;
     }
 
     void Check(HRESULT hr, IUnknown* object, const Identities& ids, const char* doing) const {
@@ -335,12 +354,13 @@ public:
         // Once the provider's properties are set, the connection opens by its connection
         // text property: handing the text to Open again would set it anew. Without them
         // (no provider), Open gets the text and reports why it cannot open.
-        const bool poolingOff = SwitchPoolingOff();
-        ClearErrors(connection_.get());
         std::wstring dataSource = DataSourceOf(connectionText);
+        const std::string database =
+            dataSource.empty() ? std::string("database") : "database '" + text::Narrow(dataSource) + "'";
+        const bool poolingOff = SwitchPoolingOff(database);
+        ClearErrors(connection_.get());
         Check(connection_->Open(poolingOff ? none.get() : text.get(), none.get(), none.get(), adConnectUnspecified),
-              dataSource.empty() ? std::string("The database could not be opened")
-                                 : "The database '" + text::Narrow(dataSource) + "' could not be opened");
+              "The " + database + " could not be opened");
     }
 
     ~AdoConnection() override {
@@ -377,16 +397,26 @@ private:
     // database file, open for about a minute; the replacement must find the file free as
     // soon as the carry-over has closed it. The provider's "OLE DB Services" property
     // switches it off for this connection only. Reading the properties loads the
-    // provider; when that fails (no provider) nothing is set.
-    bool SwitchPoolingOff() {
+    // provider; when that gives none (no provider) nothing is set. A provider that
+    // loaded and does not take the setting stops the connection with its reason.
+    bool SwitchPoolingOff(const std::string& database) {
         ComPtr<ADOProperties> properties;
+        long count = 0;
+        if (FAILED(connection_->get_Properties(properties.put())) || !properties ||
+            FAILED(properties->get_Count(&count)) || count <= 0)
+            return false;
         ComPtr<ADOProperty> services;
         Variant name(L"OLE DB Services"), value;
         value.v.vt = VT_I4;
         value.v.lVal = kServicesWithoutPooling;
-        return SUCCEEDED(connection_->get_Properties(properties.put())) && properties &&
-               SUCCEEDED(properties->get_Item(name.v, services.put())) && services &&
-               SUCCEEDED(services->put_Value(value.v));
+        // Told by the failed object or the code: the provider's errors may be older.
+        const std::string doing = "Resource pooling could not be switched off for the " + database;
+        HRESULT hr = properties->get_Item(name.v, services.put());
+        if (FAILED(hr) || !services)
+            throw Failure(FailureText(FAILED(hr) ? hr : E_POINTER, properties.get(), kProperties, nullptr, doing));
+        hr = services->put_Value(value.v);
+        if (FAILED(hr)) throw Failure(FailureText(hr, services.get(), kProperty, nullptr, doing));
+        return true;
     }
 
     void Check(HRESULT hr, const std::string& doing) {

@@ -81,17 +81,27 @@ Value Decimals(const VARIANT& v) {
     return DecimalText({v.decVal.Lo32, v.decVal.Mid32, v.decVal.Hi32}, v.decVal.scale, v.decVal.sign & DECIMAL_NEG);
 }
 
-// The digits as written into a currency (ten-thousandths) or decimal value.
+[[noreturn]] void TooManyDigits(const std::string& text, const AdoField& field) {
+    throw InexactValue(field.name, "'" + text::FromUtf8(text) + "' has more digits than the column holds");
+}
+
+// The digits as written into a currency (ten-thousandths) or decimal value, at the
+// field's scale.
 void DecimalVariant(const std::string& text, const AdoField& field, VARIANT& out) {
     auto d = forms::ParseDecimal(text);
     if (!d) throw Failure(msg::InvalidNumber(text::FromUtf8(text), field.name));
     const bool currency = field.type == AdoType::Currency;
+    if (!currency && field.precision <= 0)
+        throw InexactValue(field.name, "the column's precision and scale cannot be read");
+    const int columnScale = currency ? 4 : field.scale;
     int scale = 0;
-    auto m = MantissaOf(*d, currency ? 4 : 0, currency ? 4 : 28, scale);
+    auto m = MantissaOf(*d, columnScale, columnScale, scale);
     const std::uint64_t low = m ? (std::uint64_t{(*m)[1]} << 32 | (*m)[0]) : 0;
     const std::uint64_t currencyLimit = d->negative ? 0x8000000000000000ULL : 0x7FFFFFFFFFFFFFFFULL;
-    if (!m || (currency && ((*m)[2] != 0 || low > currencyLimit)))
-        throw InexactValue(field.name, "'" + text::FromUtf8(text) + "' has more digits than the column holds");
+    const long wholeDigits = d->digits.empty() ? 0 : std::max<long>(d->power, 0);
+    if (!m || (currency && ((*m)[2] != 0 || low > currencyLimit)) ||
+        (!currency && wholeDigits + columnScale > field.precision))
+        TooManyDigits(text, field);
     if (currency) {
         out.vt = VT_CY;
         out.cyVal.int64 = d->negative ? static_cast<LONGLONG>(0 - low) : static_cast<LONGLONG>(low);
@@ -229,14 +239,9 @@ void ToVariant(const Value& value, const AdoField& field, VARIANT& out) {
     VariantClear(&out);
     const ColumnType type = AdoColumnType(field.type, field.definedSize);
     const bool text = type.kind == ColumnKind::Text || type.kind == ColumnKind::LongText;
-    if (!value || (value->empty() && !text && type.kind != ColumnKind::Binary)) {
-        // A null text arrives as an empty text; every other empty value stays empty.
-        if (!value && type.kind == ColumnKind::Text && field.type != AdoType::Guid) {
-            out.vt = VT_BSTR;
-            out.bstrVal = SysAllocStringLen(L"", 0);
-        } else {
-            out.vt = VT_NULL;
-        }
+    // An empty value stays empty for every kind: a null text is not an empty one.
+    if (!value || (value->empty() && ((!text && type.kind != ColumnKind::Binary) || field.type == AdoType::Guid))) {
+        out.vt = VT_NULL;
         return;
     }
     const std::string& s = *value;
@@ -250,9 +255,12 @@ void ToVariant(const Value& value, const AdoField& field, VARIANT& out) {
             return;
         }
         case ColumnKind::Number: {
+            // The number the column keeps must read back as the one carried: a float or
+            // double nearest to it may be another one.
             if (field.type == AdoType::Single) {
                 auto v = forms::ParseSingle(s);
                 if (!v) throw Failure(msg::InvalidNumber(shown(), field.name));
+                if (!forms::SameNumber(s, forms::FormatSingle(*v))) TooManyDigits(s, field);
                 out.vt = VT_R4;
                 out.fltVal = *v;
                 return;
@@ -262,6 +270,7 @@ void ToVariant(const Value& value, const AdoField& field, VARIANT& out) {
                 return DecimalVariant(s, field, out);
             auto v = forms::ParseNumber(s);
             if (!v) throw Failure(msg::InvalidNumber(shown(), field.name));
+            if (!forms::SameNumber(s, forms::FormatNumber(*v))) TooManyDigits(s, field);
             out.vt = VT_R8;
             out.dblVal = *v;
             return;

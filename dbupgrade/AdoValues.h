@@ -52,6 +52,10 @@ struct AdoField {
     std::string name;  // for messages
     AdoType type;
     long definedSize = 0;  // the most characters a text field holds
+    // A Decimal field's digits in all and after the point; 0 digits when they could not
+    // be read, and then no value is assigned to it.
+    int precision = 0;
+    int scale = 0;
 };
 
 // The kind of a field of that type; a text field's size is its defined size.
@@ -67,11 +71,13 @@ Value FromVariant(const VARIANT& value, const std::string& field);
 
 // The variant that assigns a value to the field, of the field's own type: VT_UI1, VT_I2,
 // VT_I4 for Byte, Integer and Long; VT_R4 for Single, VT_R8 for Double, VT_CY for
-// Currency, VT_DECIMAL for Decimal, VT_DATE, VT_BOOL, VT_BSTR (cut to a text field's
-// size) and VT_ARRAY | VT_UI1 for the bytes of a binary field. Nothing gives VT_NULL,
-// or an empty text for a text field; an empty text gives VT_NULL for kinds other than
-// text and binary. A text that does not convert fails with the kind's conversion
-// message; bytes that are no UTF-8 text fail with InexactValue. out is cleared first.
+// Currency, VT_DECIMAL at the field's scale for Decimal, VT_DATE, VT_BOOL, VT_BSTR (cut
+// to a text field's size) and VT_ARRAY | VT_UI1 for the bytes of a binary field. Nothing
+// gives VT_NULL for every kind; an empty text gives VT_NULL for kinds other than text and
+// binary. A text that does not convert fails with the kind's conversion message; a number
+// the field's type would round (a Single or Double that reads back as another number, a
+// Decimal beyond the field's precision or scale) and bytes that are no UTF-8 text fail
+// with InexactValue. out is cleared first.
 void ToVariant(const Value& value, const AdoField& field, VARIANT& out);
 
 }  // namespace qel::db

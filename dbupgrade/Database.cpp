@@ -15,7 +15,10 @@
 namespace qel::db {
 
 InexactValue::InexactValue(const std::string& field, const std::string& detail)
-    : Failure(msg::Inexact(field, detail)), field_(field), detail_(detail) {}
+    : ValueFailure(msg::Inexact(field, detail), field, detail) {}
+
+RefusedValue::RefusedValue(const std::string& field, const std::string& detail)
+    : ValueFailure(msg::Refused(field, detail), field, detail) {}
 
 struct Connection::State {
     ComPtr<IUnknown> ado;
@@ -197,11 +200,13 @@ void Query::Append() {
     c.Append();
 }
 
+ColumnType Query::FieldType(const std::string& field) const { return Cursor().Type(FieldIndex(field)); }
+
 void Query::SetString(const std::string& field, const std::string& value) {
     int index = FieldIndex(field);
     CursorEngine& c = Cursor();
     if (!c.Appending()) throw Failure(msg::kNotAppending);
-    if (value.empty()) c.SetValue(index, std::nullopt);
+    if (value.empty()) c.SetValue(index, c.Type(index).kind == ColumnKind::Text ? Value(std::string()) : std::nullopt);
     else c.SetValue(index, c.Binary(index) ? value : text::ToUtf8(value));
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "dbupgrade/JetColumnKind.h"
 #include "platform/KeepAlive.h"
 
 #include "platform/Failure.h"
@@ -50,18 +51,34 @@ struct DateTime {
 // their fraction of a second) or, for a binary column, its bytes as they are.
 using Value = std::optional<std::string>;
 
+// A value of one column that cannot be carried, and why.
+class ValueFailure : public Failure {
+public:
+    const std::string& Field() const { return field_; }
+    const std::string& Detail() const { return detail_; }
+
+protected:
+    ValueFailure(const std::string& message, const std::string& field, const std::string& detail)
+        : Failure(message), field_(field), detail_(detail) {}
+
+private:
+    std::string field_, detail_;
+};
+
 // A value that cannot be read or assigned without changing it: a date-time that no text
 // form reads back as, a number that is not one, bytes that are no text for a text column,
 // more digits than the column holds. Never raised for what the column's own rules change
 // on purpose (a text cut to the column's size).
-class InexactValue : public Failure {
+class InexactValue : public ValueFailure {
 public:
     InexactValue(const std::string& field, const std::string& detail);
-    const std::string& Field() const { return field_; }
-    const std::string& Detail() const { return detail_; }
+};
 
-private:
-    std::string field_, detail_;
+// A value the column does not take as it is: nothing where the column requires a value,
+// an empty text where it allows none.
+class RefusedValue : public ValueFailure {
+public:
+    RefusedValue(const std::string& field, const std::string& detail);
 };
 
 class ConnectionEngine;
@@ -143,6 +160,9 @@ public:
     std::string FieldName(int index) const;
     // The column of that name, ignoring case; "Field '%s' not found" when there is none.
     int FieldIndex(const std::string& name) const;
+    // The kind of a column and, for text, the most characters it holds (of the table rows
+    // are added to, once a row is being appended).
+    ColumnType FieldType(const std::string& field) const;
 
     // Reads a column of the current row: as text (an empty value gives ""; characters
     // outside Windows-1252 read as "?"; a binary column gives its bytes) or as a
@@ -155,14 +175,17 @@ public:
     Value AsValue(const std::string& field) const;
 
     // Starts a new row (posting one still being appended); SetString assigns its
-    // columns from text; Post writes it at once, and the query then stands on it. Post
+    // columns from text (an empty text gives a text column an empty text and empties
+    // every other kind); Post writes it at once, and the query then stands on it. Post
     // without an appended row does nothing; Cancel drops the appended row.
     void Append();
     void SetString(const std::string& field, const std::string& value);
-    // Assigns an exact value: nothing empties the column, except that a text column gets
-    // an empty text; an empty text empties a number, date-time or yes/no column. Otherwise
-    // as SetString, without any loss: a value the column cannot hold exactly fails with
-    // InexactValue.
+    // Assigns an exact value: nothing empties the column, whatever its kind; an empty text
+    // empties a number, date-time or yes/no column and is kept by a text, long text or
+    // binary one. Otherwise as SetString, without any loss: a value the column cannot hold
+    // exactly fails with InexactValue; a value the column's rules refuse, where the engine
+    // knows them when assigning, with RefusedValue (the provider of ADO tells them when
+    // the row is posted).
     void SetValue(const std::string& field, const Value& value);
     void Post();
     void Cancel();

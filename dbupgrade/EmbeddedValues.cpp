@@ -148,10 +148,11 @@ DateTime CellToDateTime(const Cell& cell, const ColumnForm& column) {
     throw Failure(msg::InvalidDateTime(shown, column.name));
 }
 
-Cell TextToCell(const Value& value, const ColumnForm& column) {
+namespace {
+
+Cell Converted(const Value& value, const ColumnForm& column) {
     const ColumnKind kind = column.type.kind;
-    if (kind == ColumnKind::Counter) throw Failure(msg::FieldReadOnly(column.name));
-    if (!value) return kind == ColumnKind::Text ? Cell(std::string()) : Cell();
+    if (!value) return std::monostate{};
     const std::string& text = *value;
     if (kind == ColumnKind::Binary) return Bytes{text};
     if (kind == ColumnKind::Text || kind == ColumnKind::LongText) {
@@ -170,8 +171,7 @@ Cell TextToCell(const Value& value, const ColumnForm& column) {
             // Whole values stay exact beyond the precision of a double ("-0" keeps its sign).
             if (auto v = forms::ParseWhole(text); v && !(*v == 0 && forms::Trim(text).front() == '-')) return *v;
             if (auto v = forms::ParseNumber(text)) {
-                if (!FitsADouble(text) && std::isfinite(*v) &&
-                    forms::ParseDecimal(text) != forms::ParseDecimal(forms::FormatNumber(*v)))
+                if (!FitsADouble(text) && std::isfinite(*v) && !forms::SameNumber(text, forms::FormatNumber(*v)))
                     throw InexactValue(column.name, "'" + shown() + "' has more digits than the column holds");
                 return *v;
             }
@@ -187,6 +187,19 @@ Cell TextToCell(const Value& value, const ColumnForm& column) {
         default: break;
     }
     return std::monostate{};
+}
+
+}  // namespace
+
+Cell TextToCell(const Value& value, const ColumnForm& column) {
+    const ColumnKind kind = column.type.kind;
+    if (kind == ColumnKind::Counter) throw Failure(msg::FieldReadOnly(column.name));
+    Cell cell = Converted(value, column);
+    if (column.required && IsNull(cell)) throw RefusedValue(column.name, "the column requires a value");
+    if (!column.emptyTextAllowed && (kind == ColumnKind::Text || kind == ColumnKind::LongText) &&
+        RawText(cell).empty() && !IsNull(cell))
+        throw RefusedValue(column.name, "the column does not take an empty text");
+    return cell;
 }
 
 }  // namespace qel::db

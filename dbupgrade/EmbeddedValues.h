@@ -31,6 +31,10 @@ struct ColumnForm {
     // The engine turns number-like text stored in this column into numbers (its rule
     // for declared types other than text or blob types).
     bool numericAffinity = false;
+    // Jet's Required (the column is declared NOT NULL) and AllowZeroLength (a text column
+    // takes an empty text unless its table declares it must not be empty).
+    bool required = false;
+    bool emptyTextAllowed = true;
 };
 
 // Whether the engine's rule gives a declared type numeric affinity.
@@ -42,11 +46,12 @@ Value CellToText(const Cell& cell, const ColumnForm& column);
 // A stored value as a date-time (the second it lies in); an empty value is the zero
 // date-time.
 DateTime CellToDateTime(const Cell& cell, const ColumnForm& column);
-// The value to store for a value assigned to the column: nothing empties every column
-// but a text one, which gets an empty text, and an empty text empties a number,
-// date-time or yes/no column; text is cut to the column's size in characters; a text
-// that does not convert fails with the kind's message, a number with more digits than
-// the engine's numbers hold with InexactValue. A counter column is never assigned.
+// The value to store for a value assigned to the column: nothing empties the column,
+// and an empty text empties a number, date-time or yes/no column; text is cut to the
+// column's size in characters; a text that does not convert fails with the kind's
+// message, a number with more digits than the engine's numbers hold with InexactValue,
+// nothing for a required column and an empty text where the column allows none with
+// RefusedValue. A counter column is never assigned.
 Cell TextToCell(const Value& value, const ColumnForm& column);
 
 }  // namespace qel::db

@@ -37,6 +37,8 @@ public:
     virtual DateTime AsDateTime(int index) const = 0;
     // Whether the column holds bytes rather than text (its value is its bytes either way).
     virtual bool Binary(int index) const = 0;
+    // The column's kind and text size, as values assigned to it are taken.
+    virtual ColumnType Type(int index) const = 0;
 
     virtual void Append() = 0;
     virtual bool Appending() const = 0;

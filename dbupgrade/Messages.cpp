@@ -36,6 +36,17 @@ std::string NotCarried(const std::string& table, long row, const std::string& fi
            " cannot be carried without change: " + detail + ".";
 }
 
+std::string Refused(const std::string& field, const std::string& detail) {
+    return "Field " + Quoted(field) + " does not take the value: " + detail + ".";
+}
+std::string NotAccepted(const std::string& table, long row, const std::string& field, const std::string& detail) {
+    return "The value of field " + Quoted(field) + " in row " + std::to_string(row) + " of table " + Quoted(table) +
+           " cannot be carried: " + detail + ".";
+}
+std::string RowNotCarried(const std::string& table, long row, const std::string& reason) {
+    return "Row " + std::to_string(row) + " of table " + Quoted(table) + " cannot be carried: " + reason;
+}
+
 std::string DatabaseInUse(const std::string& path) {
     return "The database " + Quoted(path) + " is already in use and cannot be opened in the requested mode.";
 }

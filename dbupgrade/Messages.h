@@ -17,6 +17,11 @@ std::string InvalidBinary(const std::string& value, const std::string& field);
 // carry-over reports it.
 std::string Inexact(const std::string& field, const std::string& detail);
 std::string NotCarried(const std::string& table, long row, const std::string& field, const std::string& detail);
+// A value the column's rules refuse (RefusedValue), on its own and as the carry-over
+// reports it; a row the new database refused when it was posted, with where it came from.
+std::string Refused(const std::string& field, const std::string& detail);
+std::string NotAccepted(const std::string& table, long row, const std::string& field, const std::string& detail);
+std::string RowNotCarried(const std::string& table, long row, const std::string& reason);
 inline constexpr const char* kClosedQuery = "Cannot perform this operation on a closed dataset";
 inline constexpr const char* kNotAppending = "Dataset not in edit or insert mode";
 inline constexpr const char* kConnectionReleased =

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "dbupgrade/EmptyTextRule.h"
 #include "dbupgrade/Messages.h"
 #include "dbupgrade/QueryTable.h"
 #include "platform/Failure.h"
@@ -145,6 +146,13 @@ bool SqliteCursor::Binary(int index) const {
     return columns_[static_cast<size_t>(index)].type.kind == ColumnKind::Binary;
 }
 
+// What a value assigned to the column meets: the table's own declaration once rows are
+// being added.
+ColumnType SqliteCursor::Type(int index) const {
+    const size_t i = static_cast<size_t>(index);
+    return writer_ ? writer_->forms[i].type : columns_[i].type;
+}
+
 DateTime SqliteCursor::AsDateTime(int index) const {
     return CellToDateTime(CurrentCell(index), columns_[static_cast<size_t>(index)]);
 }
@@ -159,6 +167,7 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
     Statement info = Prepare(db_, "PRAGMA table_info(" + QuoteName(w->table) + ")", path_);
     std::vector<std::string> declared;
     std::vector<int> keyOrder;
+    std::vector<bool> required;
     int rc;
     while ((rc = sqlite3_step(info.get())) == SQLITE_ROW) {
         auto text = [&](int i) {
@@ -168,12 +177,14 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
         w->tableNames.push_back(text(1));
         declared.push_back(text(2));
         keyOrder.push_back(sqlite3_column_int(info.get(), 5));
+        required.push_back(sqlite3_column_int(info.get(), 3) != 0);
     }
     if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
     if (w->tableNames.empty()) throw Failure(msg::TableMissing(*table));
 
     // A single INTEGER key with AUTOINCREMENT is numbered by the engine itself.
     int engineNumbered = -1;
+    std::vector<std::string> notEmpty;
     {
         Statement create =
             Prepare(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE", path_);
@@ -184,11 +195,13 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
             for (size_t i = 0; i < keyOrder.size(); ++i)
                 if (keyOrder[i] > 0) { ++keys; key = static_cast<int>(i); }
             if (p && keys == 1 && DeclaresAutoincrement(reinterpret_cast<const char*>(p))) engineNumbered = key;
+            if (p) notEmpty = ColumnsRefusingEmptyText(reinterpret_cast<const char*>(p));
         }
     }
 
     std::vector<std::string> upperTable;
     for (const std::string& n : w->tableNames) upperTable.push_back(Upper1252(n));
+    for (std::string& n : notEmpty) n = Upper1252(n);
     for (size_t t = 0; t < w->tableNames.size(); ++t) {
         if (static_cast<int>(t) != engineNumbered && ColumnTypeFromDeclared(declared[t]).kind == ColumnKind::Counter)
             w->generated.push_back(w->tableNames[t]);
@@ -204,6 +217,9 @@ SqliteCursor::Writer& SqliteCursor::PrepareWriter() {
             form.type = ColumnTypeFromDeclared(declared[static_cast<size_t>(found)]);
             form.numericAffinity = HasNumericAffinity(declared[static_cast<size_t>(found)].c_str());
             if (found == engineNumbered) form.type = {ColumnKind::Counter, 0};
+            form.required = required[static_cast<size_t>(found)];
+            for (const std::string& n : notEmpty)
+                if (n == upperTable[static_cast<size_t>(found)]) form.emptyTextAllowed = false;
         }
         w->forms.push_back(std::move(form));
     }

@@ -31,6 +31,7 @@ public:
     Value AsValue(int index) const override;
     DateTime AsDateTime(int index) const override;
     bool Binary(int index) const override;
+    ColumnType Type(int index) const override;
     void Append() override;
     bool Appending() const override;
     void SetValue(int index, const Value& value) override;

@@ -248,6 +248,8 @@ std::optional<Decimal> ParseDecimal(std::string_view text) {
     return d;
 }
 
+bool SameNumber(std::string_view text, std::string_view form) { return ParseDecimal(text) == ParseDecimal(form); }
+
 std::string FormatYesNo(bool value) { return value ? "True" : "False"; }
 
 std::optional<bool> ParseYesNo(std::string_view text) {

@@ -49,6 +49,10 @@ struct Decimal {
 };
 std::optional<Decimal> ParseDecimal(std::string_view text);
 
+// Whether the text form of a number written from a text is the same decimal number as
+// that text: nothing was rounded away on the way into the column's type.
+bool SameNumber(std::string_view text, std::string_view form);
+
 // "True" / "False".
 std::string FormatYesNo(bool value);
 // True/False, Yes/No, T/F, Y/N, 1/0/-1, case ignored.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 #include "dbupgrade/AdoValues.h"
 #include "dbupgrade/OleDate.h"
@@ -33,6 +34,7 @@ struct Row {
     long size;
     Var in;
     Value form;
+    int precision = 0, scale = 0;  // of a Decimal
 };
 
 TEST(AdoValues, EveryKindOfAnAccessColumnComesBackAsTheSameValueOfTheSameType) {
@@ -60,7 +62,7 @@ TEST(AdoValues, EveryKindOfAnAccessColumnComesBackAsTheSameValueOfTheSameType) {
                 std::wstring digits = L"-1234567890123456789.012345678";
                 VarDecFromStr(digits.data(), LOCALE_INVARIANT, 0, &v.decVal);
             }),
-         "-1234567890123456789.012345678"},
+         "-1234567890123456789.012345678", 28, 9},
         {"Date/Time, the last half second of 2006", AdoType::Date, 0, Date(ToOleDate(kLastSecondOf2006, 0.5)),
          "2006-12-31 23:59:59.5"},
         {"Date/Time, a hair before 2007", AdoType::Date, 0, Date(std::nextafter(39083.0, 0.0)),
@@ -74,7 +76,14 @@ TEST(AdoValues, EveryKindOfAnAccessColumnComesBackAsTheSameValueOfTheSameType) {
         {"Binary", AdoType::VarBinary, 510, ByteArray(std::string("\0\x01\x80\xFF", 4)), std::string("\0\x01\x80\xFF", 4)},
         {"fixed Binary", AdoType::Binary, 4, ByteArray(std::string("\xFF\xFE\0\0", 4)), std::string("\xFF\xFE\0\0", 4)},
         {"zero-length OLE Object", AdoType::LongVarBinary, 0, ByteArray(""), ""},
+        {"Single, a tenth", AdoType::Single, 0, Of(VT_R4, [](VARIANT& v) { v.fltVal = 0.1f; }), "0.1"},
+        {"Single, the largest whole number it holds", AdoType::Single, 0,
+         Of(VT_R4, [](VARIANT& v) { v.fltVal = 16777216.0f; }), "16777216"},
+        {"Decimal at the column's scale", AdoType::Numeric, 0,
+         Of(VT_DECIMAL, [](VARIANT& v) { VarDecFromI4(-150, &v.decVal), v.decVal.scale = 2; }), "-1.5", 10, 2},
         {"empty Double", AdoType::Double, 0, Null(), std::nullopt},
+        {"empty Text", AdoType::VarWChar, 10, Null(), std::nullopt},
+        {"empty Replication ID", AdoType::Guid, 16, Null(), std::nullopt},
         {"empty Memo", AdoType::LongVarWChar, 0, Null(), std::nullopt},
         {"empty OLE Object", AdoType::LongVarBinary, 0, Null(), std::nullopt},
     };
@@ -83,23 +92,43 @@ TEST(AdoValues, EveryKindOfAnAccessColumnComesBackAsTheSameValueOfTheSameType) {
         const Value form = FromVariant(row.in.v, "C");
         EXPECT_EQ(form, row.form);
         Var back;
-        ToVariant(form, AdoField{"C", row.type, row.size}, back.v);
+        ToVariant(form, AdoField{"C", row.type, row.size, row.precision, row.scale}, back.v);
         EXPECT_EQ(back.v.vt, row.in.v.vt);
         EXPECT_TRUE(test::SameValue(back.v, row.in.v));
+        if (back.v.vt == VT_DECIMAL) {
+            EXPECT_EQ(back.v.decVal.scale, row.in.v.decVal.scale);
+        }
     }
 }
 
 TEST(AdoValues, EmptyValuesFollowTheColumnAndWhatCannotBeCarriedFailsNamingTheColumn) {
-    auto back = [](const Value& form, AdoType type, long size = 0) {
+    auto back = [](const Value& form, AdoType type, long size = 0, int precision = 0, int scale = 0) {
         Var v;
-        ToVariant(form, AdoField{"C", type, size}, v.v);
+        ToVariant(form, AdoField{"C", type, size, precision, scale}, v.v);
         return v;
     };
-    // A null text arrives as an empty text; an empty text empties a number or a date.
-    EXPECT_EQ(back(std::nullopt, AdoType::VarWChar, 10).v.vt, VT_BSTR);
-    EXPECT_EQ(SysStringLen(back(std::nullopt, AdoType::VarWChar, 10).v.bstrVal), 0u);
-    for (AdoType type : {AdoType::Double, AdoType::Date, AdoType::Integer, AdoType::Boolean})
+    // An empty text stays an empty text; it empties a number or a date.
+    EXPECT_EQ(back("", AdoType::VarWChar, 10).v.vt, VT_BSTR);
+    EXPECT_EQ(SysStringLen(back("", AdoType::VarWChar, 10).v.bstrVal), 0u);
+    for (AdoType type : {AdoType::Double, AdoType::Date, AdoType::Integer, AdoType::Boolean, AdoType::Guid})
         EXPECT_EQ(back("", type).v.vt, VT_NULL);
+    // A number the column's type would round is not assigned at all.
+    const std::vector<std::tuple<Value, AdoType, int, int>> rounded = {
+        {"16777217", AdoType::Single, 0, 0},
+        {"0.30000000000000004", AdoType::Single, 0, 0},
+        {"12345678901234567890.5", AdoType::Double, 0, 0},
+        {"9007199254740993", AdoType::Double, 0, 0},
+        {"1.234", AdoType::Numeric, 10, 2},
+        {"123456789.5", AdoType::Numeric, 10, 2},
+    };
+    for (const auto& [form, type, precision, scale] : rounded)
+        EXPECT_EQ(test::FailureOf([&] { back(form, type, 0, precision, scale); }),
+                  "The value of field 'C' cannot be carried without change: '" + *form +
+                      "' has more digits than the column holds.");
+    EXPECT_EQ(test::FailureOf([&] { back("1", AdoType::Numeric); }),
+              "The value of field 'C' cannot be carried without change: the column's precision and scale cannot be "
+              "read.");
+    EXPECT_EQ(back("12345678.5", AdoType::Numeric, 0, 10, 2).v.decVal.Lo32, 1234567850u) << "at the column's scale";
     // A text field takes its size in characters, never half of one.
     EXPECT_EQ(std::wstring(back("ab\xF0\x9F\x98\x80", AdoType::VarWChar, 3).v.bstrVal), L"ab");
     EXPECT_EQ(test::FailureOf([&] { back("300", AdoType::UnsignedTinyInt); }),

@@ -9,6 +9,7 @@
 
 #include "dbupgrade/DataSource.h"
 #include "dbupgrade/EmbeddedValues.h"
+#include "dbupgrade/EmptyTextRule.h"
 #include "dbupgrade/HResultText.h"
 #include "dbupgrade/JetColumnKind.h"
 #include "dbupgrade/OleDate.h"
@@ -172,15 +173,44 @@ ColumnForm Column(const char* declared, const char* name = "C") {
     return ColumnForm{name, ColumnTypeFromDeclared(declared), HasNumericAffinity(declared)};
 }
 
-TEST(EmbeddedValues, NothingEmptiesEveryColumnButAText) {
-    for (const char* d : {"LONG", "DOUBLE", "DATETIME", "YESNO", "MEMO", "LONGTEXT", "LONGBINARY"})
+TEST(EmbeddedValues, NothingEmptiesEveryColumnAndTheColumnsRulesRefuseWhatTheyMust) {
+    for (const char* d : {"LONG", "DOUBLE", "DATETIME", "YESNO", "MEMO", "LONGTEXT", "LONGBINARY", "TEXT(10)", "GUID"})
         EXPECT_EQ(TextToCell(std::nullopt, Column(d)).index(), 0u) << d;
-    EXPECT_EQ(TextToCell(std::nullopt, Column("TEXT(10)")), Cell(std::string()));
-    EXPECT_EQ(TextToCell(std::nullopt, Column("GUID")), Cell(std::string()));
-    // An empty text is kept where the column has one: a zero-length memo or binary value.
+    // An empty text is kept where the column has one: a zero-length text, memo or binary value.
+    EXPECT_EQ(TextToCell("", Column("TEXT(10)")), Cell(std::string()));
     EXPECT_EQ(TextToCell("", Column("MEMO")), Cell(std::string()));
     EXPECT_EQ(TextToCell("", Column("LONGBINARY")), Cell(Bytes{}));
     EXPECT_EQ(TextToCell("", Column("LONG")).index(), 0u);
+    // Required (NOT NULL) refuses nothing, also an empty text that empties its kind; a
+    // column that must not be empty refuses an empty text and takes nothing.
+    ColumnForm required = Column("LONG", "NR");
+    required.required = true;
+    ColumnForm notEmpty = Column("TEXT(10)", "DE");
+    notEmpty.emptyTextAllowed = false;
+    auto refusal = [](const Value& v, const ColumnForm& c) {
+        try {
+            TextToCell(v, c);
+        } catch (const RefusedValue& f) {
+            return f.Detail();
+        }
+        return std::string("taken");
+    };
+    EXPECT_EQ(refusal(std::nullopt, required), "the column requires a value");
+    EXPECT_EQ(refusal("", required), "the column requires a value");
+    EXPECT_EQ(refusal("7", required), "taken");
+    EXPECT_EQ(refusal("", notEmpty), "the column does not take an empty text");
+    EXPECT_EQ(refusal(std::nullopt, notEmpty), "taken");
+    EXPECT_EQ(refusal(" ", notEmpty), "taken");
+}
+
+TEST(EmptyTextRule, IsACheckWhoseWholeConditionKeepsOneColumnFromBeingEmpty) {
+    EXPECT_EQ(ColumnsRefusingEmptyText(
+                  "CREATE TABLE T (A TEXT(10) CHECK (A <> ''), \"B C\" TEXT CHECK(\"B C\"!=''), D TEXT, "
+                  "E MEMO CONSTRAINT ce check ( length ( [E] ) > 0 ), F TEXT(5) CHECK ('' <> `F`), "
+                  "G TEXT CHECK (G <> '' OR G IS NULL), H TEXT CHECK (H <> 'x'), I LONG CHECK (I > 0), "
+                  "J TEXT DEFAULT 'CHECK (D <> '''')', -- CHECK (D <> '')\n K TEXT, CHECK (K <> ''))"),
+              (std::vector<std::string>{"A", "B C", "E", "F", "K"}));
+    EXPECT_TRUE(ColumnsRefusingEmptyText("CREATE TABLE T (A TEXT(10) NOT NULL, B TEXT CHECK (").empty());
 }
 
 TEST(EmbeddedValues, NumberLikeTextKeepsItsDigitsInColumnsThatWouldTurnItIntoANumber) {
