@@ -29,7 +29,7 @@ void Configura(db::Connection& conexao, const std::string& banco) {
 
 }  // namespace
 
-bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, std::vector<TextosEncurtados>* encurtados) {
     auto bancos = std::make_unique<BancosDaMigracao>();
     Configura(bancos->instalado, estado.TargetDir + "\\" + "QEL.mdb");
     bancos->instalado.SetShareMode(db::ShareMode::Exclusive);
@@ -53,8 +53,12 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
 
     const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* tabela : kTabelasMigradas) {
-        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
+        std::vector<TextosEncurtados> cortes;
+        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, vivo, &cortes);
         ui.Relata(std::string("Migração de ") + tabela, std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"));
+        for (const TextosEncurtados& t : cortes)
+            ui.Relata("Textos encurtados em " + t.tabela, RelatoDeTextosEncurtados(t));
+        if (encurtados) encurtados->insert(encurtados->end(), cortes.begin(), cortes.end());
     }
 
     bancos->origem.Close();
@@ -65,7 +69,7 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
 }
 
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha) {
+                 const KeepAlive& aCadaLinha, std::vector<TextosEncurtados>* encurtados) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
     // Opening reads every row of the table at once: a large one takes a while.
@@ -76,6 +80,7 @@ long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
     long linha = 0;  // of the source, counting the rows not carried
     long levadas = 0;
+    ContagemDeCortes cortes(tabela);
     origem.First();
     while (!origem.Eof()) {
         ++linha;
@@ -88,19 +93,31 @@ long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
         for (int i = 0; i < origem.FieldCount(); ++i) {
             const std::string coluna = origem.FieldName(i);
             // Exactly, not through the 8-bit text form: every character, every byte,
-            // every fraction of a second arrives as it was.
+            // every fraction of a second arrives as it was, and nothing stays nothing.
+            db::Value valor;
             try {
-                destino.SetValue(coluna, origem.AsValue(coluna));
+                valor = origem.AsValue(coluna);
+                destino.SetValue(coluna, valor);
             } catch (const db::InexactValue& falha) {
                 throw Failure(db::msg::NotCarried(tabela, linha, falha.Field(), falha.Detail()));
+            } catch (const db::RefusedValue& falha) {
+                throw Failure(db::msg::NotAccepted(tabela, linha, falha.Field(), falha.Detail()));
             }
+            cortes.Conta(i, destino, coluna, valor);
         }
-        destino.Post();
+        // The provider tells some of its columns' rules only now (ADO): say where the row
+        // came from.
+        try {
+            destino.Post();
+        } catch (const Failure& falha) {
+            throw Failure(db::msg::RowNotCarried(tabela, linha, falha.what()));
+        }
         ++levadas;
         origem.Next();
     }
     origem.Close();
     destino.Close();
+    if (encurtados) *encurtados = cortes.Cortes();
     return levadas;
 }
 

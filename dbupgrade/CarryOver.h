@@ -4,6 +4,7 @@
 #include <string>
 
 #include "dbupgrade/Database.h"
+#include "dbupgrade/ShortenedTexts.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
 #include "platform/KeepAlive.h"
@@ -28,21 +29,26 @@ inline constexpr const char* kTabelaSemCorte = "TB_OPERADORA";
 
 // Carries the seven tables from TargetDir\QEL.mdb (held for exclusive use and only read)
 // into TempDir\InstQEL\QEL.mdb (shared, rows added), telling the UI port's log how many
-// rows of each table were carried. When the installed database cannot
+// rows of each table were carried and which texts were cut to their new columns (also
+// handed to `encurtados`, when given). When the installed database cannot
 // be opened, shows the engine's message in the simple dialog while the copy animation
 // still runs, then stops and hides the animation and returns false; `emUso`, when given,
 // then tells whether another program had it open at that moment. Every other failure
 // passes to the caller; either way the connections are released before it returns, so
 // the installed database is not left held.
-bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr);
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr,
+                std::vector<TextosEncurtados>* encurtados = nullptr);
 
 // Adds the rows of one table of the installed database (origem) to the same table of the
 // new one (destino): every column of the source, in its order, assigned by name through
 // its exact value, one posted row at a time. Both queries are left closed. A value that
-// cannot be carried without change stops it with a message naming the table, the column
-// and the row (counted from 1 in the source's order). aCadaLinha is called for every row
-// of the source, carried or not. Returns the number of rows carried.
+// cannot be carried without change, or that the new column refuses, stops it with a
+// message naming the table, the column and the row (counted from 1 in the source's
+// order); a row the new database refuses, with the table, the row and the engine's
+// message. Texts longer than their new column are cut by it and counted in `encurtados`,
+// when given. aCadaLinha is called for every row of the source, carried or not. Returns
+// the number of rows carried.
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha = {});
+                 const KeepAlive& aCadaLinha = {}, std::vector<TextosEncurtados>* encurtados = nullptr);
 
 }  // namespace qel

@@ -124,13 +124,15 @@ bool Coloca(const std::string& origem, const std::string& destino, const KeepAli
 }
 
 // The update's database step. Anything but Concluida ends the run with the window left
-// open (the failure has been reported).
-Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui) {
+// open (the failure has been reported). `aviso` gets the completion message's line about
+// texts the carry-over cut, when it cut any.
+Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui, std::string& aviso) {
     ui.MantemResponsiva();
     if (ComparaVersaoBanco(estado) == 1) {
         ui.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
         bool emUso = false;
-        if (!MigraDados(estado, ui, &emUso)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
+        std::vector<TextosEncurtados> encurtados;
+        if (!MigraDados(estado, ui, &emUso, &encurtados)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
         // Measured again with the rows carried into the new database.
         if (!HaEspacoParaSubstituir(estado, ui)) return Desfecho::BancoNaoSubstituido;
         ui.MantemResponsiva();
@@ -145,6 +147,7 @@ Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui) {
                              r == ResultadoSubstituicao::Incerto ? Desfecho::OutraFalha : Desfecho::BancoNaoSubstituido);
         ui.Relata("Cópia de segurança do banco", backup);
         ui.Relata("Substituição do banco", "ok");
+        if (!encurtados.empty()) aviso = AvisoDeTextosEncurtados(backup);
         return Desfecho::Concluida;
     }
     // Asked again on purpose: only a database still of the same version gets the stamp.
@@ -220,12 +223,13 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     else
         ui.Relata("Cópia de midas.dll", "mantida a de " + estado.SystemDir);
 
+    std::string aviso;  // a further line of the completion message
     if (tipo == kInstalacaoNova) {
         if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo, ui))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"), Desfecho::ArquivoNaoInstalado);
     } else {
         seFalhar = Desfecho::FalhaNoBanco;
-        const Desfecho banco = AtualizaBanco(estado, ui);
+        const Desfecho banco = AtualizaBanco(estado, ui, aviso);
         if (banco != Desfecho::Concluida) return banco;
         seFalhar = Desfecho::OutraFalha;
     }
@@ -245,7 +249,8 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     ui.Relata("Limpeza das pastas temporárias", "ok");
 
     ui.MostraAnimacao(false);
-    ui.MostraMensagem(mensagens::kConcluida, TipoMensagem::Informacao, BotoesMensagem::Ok);
+    ui.MostraMensagem(aviso.empty() ? mensagens::kConcluida : mensagens::kConcluida + ("\r" + aviso),
+                      TipoMensagem::Informacao, BotoesMensagem::Ok);
     ui.Fecha();
     return desfecho;
 }

@@ -86,6 +86,11 @@ TEST(Unattended, AFreshInstallPutsEveryFileInPlaceAndLogsEveryStep) {
 TEST(Unattended, AnUpdateStartedElsewhereUsesItsOwnMediumCarriesTheRowsAndKeepsABackup) {
     TempFolder base("e2esilentupd");
     const std::string target = InstalledQel(base);
+    // Texts as users leave them: none (the second operator's CNPJ), an empty one, and one
+    // longer than its column, which the older program stored without a word.
+    uidriver::Exec(target + "\\QEL.mdb", "UPDATE TB_OPERADORA SET NR_CNPJ = '' WHERE CD_OPERADORA = 3");
+    uidriver::Exec(target + "\\QEL.mdb", "UPDATE TB_OPERADORA SET DE_RAZAO_SOCIAL = DE_RAZAO_SOCIAL || ' - ' || "
+                                         "printf('%.*c', 100, 'x') WHERE CD_OPERADORA = 1");
     const std::string before = ReadFile(target + "\\QEL.mdb");
     Unattended u;
     // Started in the folder above the installation, relative names, a medium elsewhere.
@@ -111,6 +116,29 @@ TEST(Unattended, AnUpdateStartedElsewhereUsesItsOwnMediumCarriesTheRowsAndKeepsA
         logged += std::stoll(m[1]);
     }
     EXPECT_EQ(logged, kLinhasDepoisDaAtualizacao - LinhasDasTabelasLevadas(Payload("QEL.mdb")));
+
+    // Nothing stays nothing, an empty text stays empty, the long one is cut to its column
+    // and whole in the backup; the log and the completion message say so.
+    const char* const operadoras = "SELECT CD_OPERADORA, quote(NR_CNPJ), length(DE_RAZAO_SOCIAL), "
+                                   "substr(DE_RAZAO_SOCIAL, 1, 100) FROM TB_OPERADORA ORDER BY 1";
+    const auto novas = uidriver::Rows(db, operadoras), antigas = uidriver::Rows(target + "\\" + backups[0], operadoras);
+    ASSERT_EQ(novas.size(), 3u);
+    ASSERT_EQ(antigas.size(), 3u);
+    EXPECT_EQ(novas[0][1], "'12345678000190'");
+    EXPECT_EQ(novas[1][1], "NULL");
+    EXPECT_EQ(novas[2][1], "''");
+    EXPECT_EQ(antigas[0][2], "132");
+    EXPECT_EQ((std::vector<std::string>{novas[0][2], novas[1][2], novas[2][2]}),
+              (std::vector<std::string>{"100", "30", "31"}));
+    for (size_t i = 0; i < 3; ++i) EXPECT_EQ(novas[i][3], antigas[i][3]);
+    EXPECT_TRUE(Has(log, "Textos encurtados em TB_OPERADORA: DE_RAZAO_SOCIAL: 1 texto cortado para 100 caracteres; "
+                         "o mais longo tinha 132\r\n"))
+        << log;
+    EXPECT_TRUE(Has(log, "Mensagem (informa\xE7\xE3o): Instala\xE7\xE3o conclu\xED" "da!\r\n" + kIndent +
+                             "Reinicialize seu computador para executar o sistema.\r\n" + kIndent +
+                             "Alguns textos foram encurtados para caber no novo banco de dados. O banco anterior foi "
+                             "mantido na c\xF3pia de seguran\xE7" "a " + backups[0] + ".\r\n"))
+        << log;
 }
 
 TEST(Unattended, EveryExitCodeThatCanBeProvokedHere) {

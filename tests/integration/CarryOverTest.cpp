@@ -2,6 +2,7 @@
 // with what survives it, and the installed database held by another process.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "dbupgrade/CarryOver.h"
@@ -126,27 +127,42 @@ TEST_F(CarryOver, CarriesTheSevenTablesUpToTheCutOffNextToWhatTheNewDatabaseHold
     EXPECT_TRUE(Livre(novo));
 }
 
-TEST_F(CarryOver, EveryValueArrivesThroughItsTextFormAndNullsAsEmpty) {
+TEST_F(CarryOver, EveryValueArrivesThroughItsTextFormNullsStayNullAndCutTextsAreTold) {
     linhasOrigem["TB_QEL_ANEXO_IV"] = {
         "(7, '2006-06-30 08:15:00', 'Conceição & Filhos Ltda', -1234.5678, 0, 'Observação ''longa''')",
         "(8, NULL, NULL, NULL, NULL, NULL)",
         "(2147483647, '1899-12-30 00:00:00', '', 0, 1, 'Fim')",
+        "(9, NULL, 'Ação Ltda' || char(128512) || '!', NULL, NULL, '')",
     };
     // A shorter text column cuts what does not fit.
     destino["TB_QEL_ANEXO_IV"] =
         "(DE_NOME TEXT(10), CD_REGISTRO LONG, DE_OBS MEMO, ID_ATIVO YESNO, VL_TOTAL DOUBLE, DT_INIC_VIGN DATETIME)";
     CriaBancos();
-    EXPECT_TRUE(MigraDados(estado, ui));
+    std::vector<TextosEncurtados> encurtados;
+    EXPECT_TRUE(MigraDados(estado, ui, nullptr, &encurtados));
     EXPECT_EQ(Linhas(novo, "SELECT quote(CD_REGISTRO) || '|' || quote(DT_INIC_VIGN) || '|' || quote(DE_NOME) || '|' || "
                            "quote(VL_TOTAL) || '|' || quote(ID_ATIVO) || '|' || quote(DE_OBS) FROM TB_QEL_ANEXO_IV "
                            "ORDER BY rowid"),
               (std::vector<std::string>{
                   "7|'2006-06-30 08:15:00'|'Conceição '|-1234.5678|0|'Observação ''longa'''",
-                  // A null text arrives as an empty text; null numbers, dates, yes/no and
-                  // long text stay null.
-                  "8|NULL|''|NULL|NULL|NULL",
+                  // Null stays null, whatever the column; an empty text stays an empty text.
+                  "8|NULL|NULL|NULL|NULL|NULL",
                   "2147483647|'1899-12-30 00:00:00'|''|0.0|1|'Fim'",
+                  // Cut where it would split a character beyond the basic plane: before it.
+                  "9|NULL|'Ação Ltda'|NULL|NULL|''",
               }));
+    // Each column's cut texts are counted, with the longest before the cut, in characters
+    // as Jet counts them (a character beyond the basic plane is two).
+    ASSERT_EQ(encurtados.size(), 1u);
+    EXPECT_EQ(encurtados[0].tabela, "TB_QEL_ANEXO_IV");
+    EXPECT_EQ(encurtados[0].coluna, "DE_NOME");
+    EXPECT_EQ(encurtados[0].tamanho, 10);
+    EXPECT_EQ(encurtados[0].quantidade, 2);
+    EXPECT_EQ(encurtados[0].maisLongo, 23u);
+    EXPECT_NE(std::find(ui.relatos.begin(), ui.relatos.end(),
+                        "Textos encurtados em TB_QEL_ANEXO_IV: DE_NOME: 2 textos cortados para 10 caracteres; o mais "
+                        "longo tinha 23"),
+              ui.relatos.end());
 }
 
 TEST_F(CarryOver, BytesTextBeyondWindows1252AndFractionsOfASecondArriveExactly) {
@@ -174,14 +190,30 @@ TEST_F(CarryOver, BytesTextBeyondWindows1252AndFractionsOfASecondArriveExactly) 
                   "3|NULL|78|NULL|NULL|NULL|NULL"}));
 }
 
-TEST_F(CarryOver, AValueTheNewColumnWouldChangeStopsTheCarryOverNamingTableColumnAndRow) {
-    origem["TB_OPERADORA"] = "(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL TEXT(40))";
-    destino["TB_OPERADORA"] = "(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL DOUBLE)";
-    linhasOrigem["TB_OPERADORA"] = {"(10, 'A', '1.25')", "(11, 'B', '12345678901234567890.5')"};
-    CriaBancos();
-    FalhaSemTratamento("The value of field 'VL_TOTAL' in row 2 of table 'TB_OPERADORA' cannot be carried without "
-                       "change: '12345678901234567890.5' has more digits than the column holds.");
-    EXPECT_EQ(Contagem("TB_OPERADORA"), "integer:1");
+TEST_F(CarryOver, AValueTheNewColumnWouldChangeOrRefusesStopsTheCarryOverNamingTableColumnAndRow) {
+    struct Caso {
+        const char* novaColuna;  // VL_TOTAL in the new table
+        const char* valor;       // of the second row
+        const char* porque;
+    };
+    for (const Caso& caso : std::initializer_list<Caso>{
+             {"DOUBLE", "'12345678901234567890.5'",
+              "cannot be carried without change: '12345678901234567890.5' has more digits than the column holds"},
+             {"TEXT(40) NOT NULL", "NULL", "cannot be carried: the column requires a value"},
+             {"TEXT(40) CHECK (VL_TOTAL <> '')", "''", "cannot be carried: the column does not take an empty text"},
+         }) {
+        SCOPED_TRACE(caso.novaColuna);
+        DeleteFileA(instalado.c_str());
+        DeleteFileA(novo.c_str());
+        origem["TB_OPERADORA"] = "(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL TEXT(40))";
+        destino["TB_OPERADORA"] =
+            std::string("(CD_OPERADORA LONG, DE_NOME TEXT(60), VL_TOTAL ") + caso.novaColuna + ")";
+        linhasOrigem["TB_OPERADORA"] = {"(10, 'A', '1.25')", std::string("(11, 'B', ") + caso.valor + ")"};
+        CriaBancos();
+        FalhaSemTratamento(std::string("The value of field 'VL_TOTAL' in row 2 of table 'TB_OPERADORA' ") +
+                           caso.porque + ".");
+        EXPECT_EQ(Contagem("TB_OPERADORA"), "integer:1");
+    }
 }
 
 TEST_F(CarryOver, TheExemptTableIsToldByItsUpperCasedNameAndNeverAskedForTheDate) {
@@ -304,7 +336,8 @@ TEST_F(CarryOver, ARowTheNewDatabaseRefusesEndsTheCarryOverKeepingTheRowsBeforeI
         "DT_INIC_VIGN DATETIME)";
     extrasDestino = {"INSERT INTO TB_QEL_ANEXO_II_A (CD_REGISTRO, DE_NOME) VALUES (3, 'já existe')"};
     CriaBancos();
-    FalhaSemTratamento("The database refused the row: UNIQUE constraint failed: TB_QEL_ANEXO_II_A.CD_REGISTRO.");
+    FalhaSemTratamento("Row 3 of table 'TB_QEL_ANEXO_II_A' cannot be carried: The database refused the row: UNIQUE "
+                       "constraint failed: TB_QEL_ANEXO_II_A.CD_REGISTRO.");
     EXPECT_EQ(Linhas(novo, "SELECT CD_REGISTRO || ' ' || DE_NOME FROM TB_QEL_ANEXO_II_A ORDER BY rowid"),
               (std::vector<std::string>{"3 já existe", "1 véspera"}))
         << "the refused row left nothing behind; the one before it stays";

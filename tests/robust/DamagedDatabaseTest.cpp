@@ -497,6 +497,8 @@ TEST(DamagedDatabases, EveryUpdateEndsCompleteOrWithAMessageAndLosesNothing) {
         if (a.desfecho == Termino::Substituido) {
             if (backups.size() != 1 || test::ReadFile(inst.pasta + "\\" + backups[0]) != *bytes)
                 problema("the backup is not the installed database");
+            if (a.textosEncurtados && !Conteudos()[caso.conteudo].cortado)
+                problema("it told of texts cut where none is longer than its column");
             esperados.insert(esperados.end(), backups.begin(), backups.end());
             if (test::StoredValue(inst.banco, "SELECT DE_VERSAO_BANCO FROM TA_SISTEMA") != "text:3.2.0")
                 problema("the database put in place is not the new one");

@@ -146,8 +146,8 @@ namespace {
 
 // A value as the carry-over keeps it, not as the engine happens to store it: text and
 // bytes by their bytes (the engine keeps some text as bytes; text is read as UTF-8 whatever
-// the file's encoding), a whole number stored as a number as a whole number, NULL text as
-// the empty text it arrives as.
+// the file's encoding), a whole number stored as a number as a whole number; NULL is not an
+// empty text.
 std::string Valor(sqlite3_stmt* s, int i) {
     char numero[40];
     switch (sqlite3_column_type(s, i)) {
@@ -165,7 +165,6 @@ std::string Valor(sqlite3_stmt* s, int i) {
     const auto* p = static_cast<const unsigned char*>(
         sqlite3_column_type(s, i) == SQLITE_TEXT ? sqlite3_column_text(s, i) : sqlite3_column_blob(s, i));
     const int n = sqlite3_column_bytes(s, i);
-    if (n == 0) return "NULL";
     std::string hex = "x";
     for (int k = 0; k < n; ++k) {
         std::snprintf(numero, sizeof numero, "%02X", p[k]);

@@ -92,7 +92,9 @@ Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm) {
         if (a.mensagem.empty()) a.desfecho = Termino::Silencio;
         return a;
     }
-    if (!ui.dialogos.empty() && ui.dialogos.back().texto == mensagens::kConcluida) {
+    // The completion message, with a further line when texts were cut to their new columns.
+    if (!ui.dialogos.empty() && ui.dialogos.back().texto.rfind(mensagens::kConcluida, 0) == 0) {
+        a.textosEncurtados = ui.dialogos.back().texto != mensagens::kConcluida;
         if (Backups().size() > backupsAntes)
             a.desfecho = Termino::Substituido;
         else if (antes && fs::FileExists(banco) && ReadFile(banco) == *antes)

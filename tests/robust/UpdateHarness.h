@@ -41,6 +41,7 @@ inline bool Completa(Termino d) { return d <= Termino::Intocado; }
 struct Atualizacao {
     Termino desfecho = Termino::Silencio;
     std::string mensagem;  // of the failure; empty when complete
+    bool textosEncurtados = false;  // complete, and the completion message told of texts cut
     bool janelaFechada = false;
     int codigo = -1;  // the exit code the run's outcome gives
 };
