@@ -3,6 +3,7 @@
 // references they leave, every kind of value and the messages of failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "dbupgrade/AdoEngine.h"
@@ -96,6 +97,11 @@ TEST_F(FakeAdoRun, TheVersionCheckTheStampAndTheProbeMakeTheDocumentedCallsInOrd
     EXPECT_EQ(ado.world.calls, probing);
 }
 
+Column Rules(Column c, void (*set)(Column&)) {
+    set(c);
+    return c;
+}
+
 // Every kind of Access column, as ADO types them, and a value of each.
 const std::vector<std::pair<Column, Var>> kKinds = {
     {{L"CD_REGISTRO", 3}, Of(VT_I4, [](VARIANT& v) { v.lVal = -2147483647 - 1; })},
@@ -109,7 +115,7 @@ const std::vector<std::pair<Column, Var>> kKinds = {
     {{L"VL_TAXA", 4}, Of(VT_R4, [](VARIANT& v) { v.fltVal = 0.1f; })},
     {{L"VL_TOTAL", 5}, Of(VT_R8, [](VARIANT& v) { v.dblVal = 1.0 / 3; })},
     {{L"VL_MOEDA", 6}, Of(VT_CY, [](VARIANT& v) { v.cyVal.int64 = -9223372036854775807LL; })},
-    {{L"VL_EXATO", 131}, Of(VT_DECIMAL, [](VARIANT& v) {
+    {Rules({L"VL_EXATO", 131}, [](Column& c) { c.precision = 28, c.scale = 9; }), Of(VT_DECIMAL, [](VARIANT& v) {
          VarDecFromI8(-123456789012345678LL, &v.decVal);
          v.decVal.scale = 9;
      })},
@@ -119,9 +125,6 @@ const std::vector<std::pair<Column, Var>> kKinds = {
     {{L"ID_ORIGEM", 3, 0, true}, Of(VT_I4, [](VARIANT& v) { v.lVal = 77; })},
 };
 
-// The value a carried one must have: a null text arrives as an empty text.
-Var Carried(const Column& c, const Var& v) { return v.v.vt == VT_NULL && (c.type == 202 || c.type == 130) ? test::Text(L"") : v; }
-
 TEST_F(FakeAdoRun, AWholeCarryOverBringsEveryKindOfValueExactlyAndKeepsTheCutOffOnTheStoredValue) {
     // Dated rows: the last half second of 2006, the first instant of 2007, the last
     // instant before it, and none.
@@ -129,7 +132,11 @@ TEST_F(FakeAdoRun, AWholeCarryOverBringsEveryKindOfValueExactlyAndKeepsTheCutOff
                                     test::Date(std::nextafter(39083.0, 0.0)), test::Null()};
     for (const char* name : kTabelasMigradas) {
         const bool dated = std::string(name) != "TB_OPERADORA";
-        Table installed, fresh{{{L"ID", 3, 0, true}}, {}};
+        // The new table has a required column of its own, which takes its default.
+        Table installed, fresh{{{L"ID", 3, 0, true}, Rules({L"DE_NOVA", 202, 10}, [](Column& c) {
+                                    c.required = true, c.defaultValue = test::Text(L"nova");
+                                })},
+                               {}};
         if (dated) installed.columns.push_back({L"DT_INIC_VIGN", 7});
         for (const auto& [column, value] : kKinds) installed.columns.push_back(column);
         for (size_t r = 0; r < dates.size(); ++r) {
@@ -140,7 +147,7 @@ TEST_F(FakeAdoRun, AWholeCarryOverBringsEveryKindOfValueExactlyAndKeepsTheCutOff
         }
         // The new table: no AutoNumber of the installed one, its own first, columns reversed.
         for (auto c = installed.columns.rbegin(); c != installed.columns.rend(); ++c)
-            fresh.columns.push_back({c->name, c->type, c->size});
+            fresh.columns.push_back(Rules(*c, [](Column& copy) { copy.autoNumber = false; }));
         File(kInstalado)[text::Widen(name)] = installed;
         File(kNovo)[text::Widen(name)] = fresh;
     }
@@ -152,12 +159,14 @@ TEST_F(FakeAdoRun, AWholeCarryOverBringsEveryKindOfValueExactlyAndKeepsTheCutOff
         const std::vector<size_t> carried = std::string(name) == "TB_OPERADORA" ? std::vector<size_t>{0, 1, 2, 3}
                                                                                 : std::vector<size_t>{0, 2, 3};
         ASSERT_EQ(to.rows.size(), carried.size());
-        for (size_t r = 0; r < carried.size(); ++r)
+        for (size_t r = 0; r < carried.size(); ++r) {
+            EXPECT_TRUE(test::SameValue(to.rows[r][1].v, test::Text(L"nova").v));
             for (size_t c = 0; c < from.columns.size(); ++c) {
                 const size_t t = to.columns.size() - 1 - c;
-                EXPECT_TRUE(test::SameValue(to.rows[r][t].v, Carried(from.columns[c], from.rows[carried[r]][c]).v))
+                EXPECT_TRUE(test::SameValue(to.rows[r][t].v, from.rows[carried[r]][c].v))
                     << text::Narrow(from.columns[c].name) << " of row " << carried[r] + 1;
             }
+        }
     }
     // Each open with pooling off and errors cleared; each row posted after clearing them.
     const auto& calls = ado.world.calls;
@@ -169,18 +178,62 @@ TEST_F(FakeAdoRun, AWholeCarryOverBringsEveryKindOfValueExactlyAndKeepsTheCutOff
         }
     }
 
-    // A value with no exact form stops the carry-over, naming where it is.
-    Table& operadoras = File(kInstalado)[L"TB_OPERADORA"];
-    operadoras.columns.push_back({L"DT_CADASTRO", 7});
-    for (size_t r = 0; r < operadoras.rows.size(); ++r) operadoras.rows[r].push_back(test::Date(r == 1 ? -0.25 : 1.5));
-    ado.world.files[text::Widen(kNovo)] = {};
-    for (const char* name : kTabelasMigradas) File(kNovo)[text::Widen(name)] = {{{L"ID", 3, 0, true}}, {}};
-    File(kNovo)[L"TB_OPERADORA"].columns = operadoras.columns;
-    for (Column& column : File(kNovo)[L"TB_OPERADORA"].columns) column.autoNumber = false;
-    EXPECT_EQ(FailureOf([&] { MigraDados(estado, ui); }),
-              "The value of field 'DT_CADASTRO' in row 2 of table 'TB_OPERADORA' cannot be carried without change: "
-              "no date-time text reads back as the stored value -0.25.");
-    EXPECT_EQ(File(kNovo)[L"TB_OPERADORA"].rows.size(), 1u);
+    // A second row the new column would change or refuses stops the carry-over, naming
+    // where it is; the first row stays. A text longer than the new column is cut to it.
+    auto decimal = [](const wchar_t* digits) {
+        return Of(VT_DECIMAL,
+                  [&](VARIANT& v) { VarDecFromStr(const_cast<wchar_t*>(digits), LOCALE_INVARIANT, 0, &v.decVal); });
+    };
+    const std::string row2 = " in row 2 of table 'TB_OPERADORA' cannot be carried";
+    for (const char* name : kTabelasMigradas) File(kInstalado)[text::Widen(name)].rows.clear();
+    struct Case {
+        Column from, to;
+        Var first, second;
+        std::string failure;  // "" when it is carried
+    };
+    for (const Case& k : std::vector<Case>{
+             {{L"DT_CADASTRO", 7}, {L"DT_CADASTRO", 7}, test::Date(1.5), test::Date(-0.25),
+              "The value of field 'DT_CADASTRO'" + row2 +
+                  " without change: no date-time text reads back as the stored value -0.25."},
+             {{L"VL_TAXA", 5}, {L"VL_TAXA", 4}, Of(VT_R8, [](VARIANT& v) { v.dblVal = 0.5; }),
+              Of(VT_R8, [](VARIANT& v) { v.dblVal = 1.0 / 3; }),
+              "The value of field 'VL_TAXA'" + row2 +
+                  " without change: '0.3333333333333333' has more digits than the column holds."},
+             {Rules({L"VL_EXATO", 131}, [](Column& c) { c.precision = 28, c.scale = 4; }),
+              Rules({L"VL_EXATO", 131}, [](Column& c) { c.precision = 10, c.scale = 2; }), decimal(L"1.5"),
+              decimal(L"1.255"), "The value of field 'VL_EXATO'" + row2 +
+                                     " without change: '1.255' has more digits than the column holds."},
+             {{L"DE_NOME", 202, 60}, Rules({L"DE_NOME", 202, 60}, [](Column& c) { c.required = true; }),
+              test::Text(L"a"), test::Null(),
+              "Row 2 of table 'TB_OPERADORA' cannot be carried: The field 'TB_OPERADORA.DE_NOME' cannot contain a "
+              "Null value because the Required property for this field is set to True.  Enter a value in this field."},
+             {Rules({L"DE_NOME", 202, 60}, [](Column& c) { c.allowZeroLength = true; }), {L"DE_NOME", 202, 60},
+              test::Text(L"a"), test::Text(L""),
+              "Row 2 of table 'TB_OPERADORA' cannot be carried: Field 'TB_OPERADORA.DE_NOME' cannot be a zero-length "
+              "string."},
+             {{L"DE_NOME", 202, 60}, {L"DE_NOME", 202, 5}, test::Text(L"abc"), test::Text(L"abcdefgh"), ""},
+         }) {
+        SCOPED_TRACE(text::Narrow(k.to.name));
+        File(kInstalado)[L"TB_OPERADORA"] = {{k.from}, {{k.first}, {k.second}}};
+        ado.world.files[text::Widen(kNovo)] = {};
+        for (const char* name : kTabelasMigradas) File(kNovo)[text::Widen(name)] = {{{L"ID", 3, 0, true}}, {}};
+        File(kNovo)[L"TB_OPERADORA"] = {{k.to}, {}};
+        test::ScriptedUi tela;
+        std::vector<TextosEncurtados> encurtados;
+        EXPECT_EQ(FailureOf([&] { MigraDados(estado, tela, nullptr, &encurtados); }),
+                  k.failure.empty() ? "no failure" : k.failure);
+        const auto& rows = File(kNovo)[L"TB_OPERADORA"].rows;
+        ASSERT_EQ(rows.size(), k.failure.empty() ? 2u : 1u);
+        Var first;  // of the new column's type
+        VariantChangeTypeEx(&first.v, const_cast<VARIANT*>(&k.first.v), LOCALE_INVARIANT, 0, rows[0][0].v.vt);
+        EXPECT_TRUE(test::SameValue(rows[0][0].v, first.v));
+        if (k.failure.empty()) {
+            EXPECT_TRUE(test::SameValue(rows[1][0].v, test::Text(L"abcde").v));
+            ASSERT_EQ(encurtados.size(), 1u);
+            EXPECT_EQ(encurtados[0].quantidade, 1);
+            EXPECT_EQ(encurtados[0].maisLongo, 8u);
+        }
+    }
 }
 
 TEST_F(FakeAdoRun, AFailureIsToldByTheObjectThatFailedAndNeverByAnOlderProviderError) {
@@ -189,7 +242,34 @@ TEST_F(FakeAdoRun, AFailureIsToldByTheObjectThatFailedAndNeverByAnOlderProviderE
     c.SetConnectionString(text::Widen(Full(kNovo)));
     EXPECT_EQ(FailureOf([&] { c.Connect(); }), "Could not find file '" + kNovo + "'.");
     File(kNovo)[L"TB_X"] = {{{L"ID", 3, 0, true}, {L"NR", 3}}, {}};
+    // A provider that loaded and does not take the setting that keeps the file from
+    // staying open after the connection closes: the connection does not open, and says why.
+    ado.world.failures = {{"Properties.get_Item", static_cast<HRESULT>(0x800A0CC1), L"", false},
+                          {"Property.put_Value", E_FAIL, L"The property cannot be set now."}};
+    EXPECT_EQ(FailureOf([&] { c.Connect(); }), "Resource pooling could not be switched off for the database '" + kNovo +
+                                                   "' (error 0x800A0CC1: no further description is available).");
+    EXPECT_EQ(FailureOf([&] { c.Connect(); }), "The property cannot be set now.");
+    EXPECT_FALSE(c.Connected());
+    EXPECT_EQ(std::count_if(ado.world.calls.begin(), ado.world.calls.end(),
+                            [](const std::string& call) { return call.rfind("Connection.Open", 0) == 0; }),
+              1)
+        << "only the first attempt, for a file that is not there";
     c.Connect();
+    // A column that cannot tell whether it is an AutoNumber (the property missing or
+    // unreadable) is not assigned to.
+    File(kNovo)[L"TB_Y"] = {{{L"NR_A", 3}, {L"NR_B", 3}, {L"NR_C", 3}}, {}};
+    {
+        ado.world.failures = {{"Properties.get_Item", E_FAIL, L"Item cannot be found."},
+                              {"Property.get_Value", E_FAIL, L"The property cannot be read."}};
+        db::Query y(c);
+        y.SetSql("SELECT * FROM TB_Y");
+        y.Open();
+        y.Append();
+        EXPECT_EQ(FailureOf([&] { y.SetString("NR_A", "1"); }), "Field 'NR_A' cannot be modified");
+        EXPECT_EQ(FailureOf([&] { y.SetString("NR_B", "2"); }), "Field 'NR_B' cannot be modified");
+        y.SetString("NR_C", "3");
+        y.Post();
+    }
     db::Query q(c);
     q.SetSql("SELECT * FROM TB_X");
     q.Open();

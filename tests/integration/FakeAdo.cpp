@@ -5,6 +5,7 @@
 #include <adoint.h>
 
 #include "tests/integration/FakeAdo.h"
+#include "tests/integration/FakeJetRules.h"
 
 #include <regex>
 
@@ -51,7 +52,12 @@ public:
         if (--refs_ == 0) --world->live;
         return refs_;
     }
-    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID) override { return S_OK; }
+    // ADO's objects leave error information for their own interfaces only.
+    HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override {
+        for (unsigned long id : ids_)
+            if (iid == AdoIid(id)) return S_OK;
+        return S_FALSE;
+    }
     NOT_NEEDED(GetTypeInfoCount, UINT*) NOT_NEEDED(GetTypeInfo, UINT, LCID, ITypeInfo**)
     NOT_NEEDED(GetIDsOfNames, REFIID, LPOLESTR*, UINT, LCID, DISPID*)
     NOT_NEEDED(Invoke, DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*)
@@ -132,9 +138,13 @@ HRESULT InjectedFailure(const std::string& call, Errors* errors) {
 class Property final : public Object<ADOProperty> {
 public:
     Property(std::wstring name, Var value) : Object({0x503}), name_(std::move(name)), value(std::move(value)) {}
-    HRESULT STDMETHODCALLTYPE get_Value(VARIANT* out) override { return VariantCopy(out, &value.v); }
+    HRESULT STDMETHODCALLTYPE get_Value(VARIANT* out) override {
+        if (HRESULT hr = InjectedFailure("Property.get_Value", nullptr); FAILED(hr)) return hr;
+        return VariantCopy(out, &value.v);
+    }
     HRESULT STDMETHODCALLTYPE put_Value(VARIANT v) override {
         Log("Property." + N(name_) + "=" + std::to_string(v.lVal));
+        if (HRESULT hr = InjectedFailure("Property.put_Value", nullptr); FAILED(hr)) return hr;
         return VariantCopy(&value.v, &v);
     }
     HRESULT STDMETHODCALLTYPE get_Name(BSTR* out) override { return *out = Copy(name_), S_OK; }
@@ -148,6 +158,7 @@ class Properties final : public Object<ADOProperties> {
 public:
     Properties(std::wstring name, Var value) : Object({0x504}), item(Make<Property>(std::move(name), std::move(value))) {}
     HRESULT STDMETHODCALLTYPE get_Item(VARIANT index, ADOProperty** out) override {
+        if (HRESULT hr = InjectedFailure("Properties.get_Item", nullptr); FAILED(hr)) return hr;
         if (index.vt != VT_BSTR || !Same(index.bstrVal, item->name_))
             return Fail(adErrItemNotFound, L"Item cannot be found in the collection corresponding to the requested "
                                            L"name or ordinal.", nullptr);
@@ -262,12 +273,16 @@ public:
     HRESULT STDMETHODCALLTYPE get_DefinedSize(long* out) override { return *out = column_.size, S_OK; }
     // An AutoNumber is not updatable (and says so once more through ISAUTOINCREMENT).
     HRESULT STDMETHODCALLTYPE get_Attributes(long* out) override {
-        return *out = adFldFixed | adFldMayBeNull | (column_.autoNumber ? 0 : adFldUpdatable), S_OK;
+        return *out = adFldFixed | adFldMayBeNull | (column_.required ? 0 : adFldIsNullable) |
+                      (column_.autoNumber ? 0 : adFldUpdatable),
+               S_OK;
     }
+    HRESULT STDMETHODCALLTYPE get_Precision(BYTE* out) override { return *out = BYTE(column_.precision), S_OK; }
+    HRESULT STDMETHODCALLTYPE get_NumericScale(BYTE* out) override { return *out = BYTE(column_.scale), S_OK; }
     HRESULT STDMETHODCALLTYPE get_Properties(ADOProperties** out) override { return Give(properties_, out); }
     HRESULT STDMETHODCALLTYPE get_Value(VARIANT* out) override;
     HRESULT STDMETHODCALLTYPE put_Value(VARIANT value) override;
-    NOT_NEEDED(get_ActualSize, long*) NOT_NEEDED(get_Precision, BYTE*) NOT_NEEDED(get_NumericScale, BYTE*)
+    NOT_NEEDED(get_ActualSize, long*)
     NOT_NEEDED(AppendChunk, VARIANT) NOT_NEEDED(GetChunk, long, VARIANT*) NOT_NEEDED(get_OriginalValue, VARIANT*)
     NOT_NEEDED(get_UnderlyingValue, VARIANT*) NOT_NEEDED(get_DataFormat, IUnknown**) NOT_NEEDED(putref_DataFormat, IUnknown*)
     NOT_NEEDED(put_Precision, BYTE) NOT_NEEDED(put_NumericScale, BYTE) NOT_NEEDED(put_Type, DataTypeEnum)
@@ -319,7 +334,7 @@ public:
         if (!std::regex_match(source.bstrVal, m, std::wregex(L"SELECT (.+) FROM (\\w+)", std::regex::icase)))
             return Fail(E_FAIL, L"Syntax error in FROM clause.", connection_->errors, true);
         for (auto& [name, table] : connection_->Data())
-            if (Same(name, m[2].str())) table_ = &table;
+            if (Same(name, m[2].str())) table_ = &table, tableName_ = name;
         if (!table_)
             return Fail(E_FAIL, L"The Microsoft Jet database engine cannot find the input table or query '" + m[2].str() +
                                     L"'.  Make sure it exists and that its name is spelled correctly.",
@@ -367,12 +382,13 @@ public:
         Log("Recordset.Update");
         if (HRESULT hr = InjectedFailure("Recordset.Update", connection_->errors); FAILED(hr)) return hr;
         std::vector<Var> row(table_->columns.size());
-        for (size_t c = 0; c < table_->columns.size(); ++c) {
+        for (size_t c = 0; c < table_->columns.size(); ++c)
             if (table_->columns[c].autoNumber) row[c] = I4(static_cast<long>(table_->rows.size()) + 1);
-            else row[c].v.vt = VT_NULL;
-        }
         for (size_t i = 0; i < columns_.size(); ++i)
             if (adding_[i].v.vt != VT_EMPTY) row[columns_[i]] = adding_[i];
+        // The row stays in the making when the provider refuses it.
+        if (const std::wstring refused = WrittenRow(tableName_, table_->columns, row); !refused.empty())
+            return Fail(E_FAIL, refused, connection_->errors, true);
         table_->rows.push_back(row);
         rows_.push_back(row);
         at_ = rows_.size() - 1;
@@ -390,7 +406,10 @@ public:
         if (HRESULT hr = InjectedFailure("Field.put_Value", connection_->errors); FAILED(hr)) return hr;
         if (column.autoNumber) return Fail(E_FAIL, L"Field cannot be updated.", nullptr);
         if (adding_.empty()) return NoCurrentRow();
-        adding_[index] = value;
+        Var converted;
+        if (HRESULT hr = ToColumnType(column, value, converted); FAILED(hr))
+            return Fail(hr, kMultipleStepText, nullptr);
+        adding_[index] = converted;
         return S_OK;
     }
 
@@ -429,6 +448,7 @@ private:
     }
     Connection* connection_ = nullptr;
     Table* table_ = nullptr;
+    std::wstring tableName_;
     Fields* fields_ = nullptr;
     std::vector<size_t> columns_;  // the table's columns the query reads
     std::vector<std::vector<Var>> rows_;

@@ -22,6 +22,13 @@ struct Column {
     int type;  // ADO's DataTypeEnum
     long size = 0;
     bool autoNumber = false;
+    // The rules the provider holds a written row to (tests/integration/FakeJetRules):
+    // Jet's Required and AllowZeroLength (No unless set, as for a column made in code),
+    // the default of an unassigned column, and a Decimal's precision and scale.
+    bool required = false;
+    bool allowZeroLength = false;
+    Var defaultValue = Var();
+    int precision = 0, scale = 0;
 };
 struct Table {
     std::vector<Column> columns;
@@ -29,9 +36,11 @@ struct Table {
 };
 using Database = std::map<std::wstring, Table>;  // by table name
 
-// The next call of that name ("Recordset.Update") fails so: with hr, its description in
-// the thread's error object (when withInfo) and, for a provider error, in the
-// connection's Errors collection in place of what it held.
+// The next call of that name ("Recordset.Update", "Field.put_Value", "Connection.Execute",
+// and of any property collection "Properties.get_Item", "Property.get_Value",
+// "Property.put_Value") fails so: with hr, its description in the thread's error object
+// (when withInfo) and, for a provider error, in the connection's Errors collection in
+// place of what it held.
 struct Injected {
     std::string call;
     HRESULT hr;
