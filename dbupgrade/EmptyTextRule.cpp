@@ -2,6 +2,8 @@
 
 #include <optional>
 
+#include "dbupgrade/TextForms.h"
+
 namespace qel::db {
 
 namespace {
@@ -11,17 +13,6 @@ bool IsQuote(char c) { return c == '\'' || c == '"' || c == '`' || c == '['; }
 bool IsWordChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' ||
            static_cast<unsigned char>(c) >= 0x80;
-}
-
-bool SameWord(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-        if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-        if (x != y) return false;
-    }
-    return true;
 }
 
 // From the opening quote at `at`, the position after its closing one (a doubled quote
@@ -68,7 +59,7 @@ std::optional<std::string> NonEmptyColumn(std::string_view c) {
         pos = 4;
         if (auto name = NameAt(c, pos); name && pos == c.size()) return name;
     }
-    if (SameWord(c.substr(0, 6), "LENGTH") && c.substr(6, 1) == "(") {
+    if (forms::EqualsIgnoringCase(c.substr(0, 6), "LENGTH") && c.substr(6, 1) == "(") {
         pos = 7;
         if (auto name = NameAt(c, pos); name && c.substr(pos) == ")>0") return name;
     }
@@ -92,7 +83,7 @@ std::vector<std::string> ColumnsRefusingEmptyText(std::string_view sql) {
         } else if (IsWordChar(c)) {
             const size_t start = i;
             while (i < sql.size() && IsWordChar(sql[i])) ++i;
-            if (!SameWord(sql.substr(start, i - start), "CHECK")) continue;
+            if (!forms::EqualsIgnoringCase(sql.substr(start, i - start), "CHECK")) continue;
             while (i < sql.size() && IsBlank(sql[i])) ++i;
             if (i >= sql.size() || sql[i] != '(') continue;
             // The condition up to the matching parenthesis, without the blanks between words.

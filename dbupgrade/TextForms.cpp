@@ -60,6 +60,8 @@ bool ParseTime(std::string_view s, size_t& pos, DateTime& out, std::string* frac
     return pos == s.size();
 }
 
+}  // namespace
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -70,8 +72,6 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     }
     return true;
 }
-
-}  // namespace
 
 std::string_view Trim(std::string_view text) {
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);

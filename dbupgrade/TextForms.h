@@ -58,6 +58,9 @@ std::string FormatYesNo(bool value);
 // True/False, Yes/No, T/F, Y/N, 1/0/-1, case ignored.
 std::optional<bool> ParseYesNo(std::string_view text);
 
+// Whether two texts are the same, ASCII letters compared without regard to case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
+
 // Text with the blanks at both ends removed.
 std::string_view Trim(std::string_view text);
 
