@@ -3,6 +3,7 @@
 // table and column, and told in the log and in the completion message.
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dbupgrade/Database.h"
