@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -26,6 +27,12 @@ struct Column {
 struct Table {
     std::vector<Column> columns;
     std::vector<std::vector<Var>> rows;
+    // A table too large to hold: madeRows more rows after those above, each made from its
+    // number when it is fetched; and rows added only counted, not kept.
+    std::function<std::vector<Var>(size_t)> made{};
+    size_t madeRows = 0;
+    bool keepsAdded = true;
+    size_t added = 0;
 };
 using Database = std::map<std::wstring, Table>;  // by table name
 
@@ -51,6 +58,7 @@ struct World {
     std::vector<Injected> failures;
     long live = 0;    // objects somebody holds a reference to
     long misuse = 0;  // releases past zero
+    long long rowsHeld = 0, mostRowsHeld = 0;     // rows the open recordsets hold, now and at most
     std::vector<std::unique_ptr<Owned>> objects;  // every object made, until the world ends
 };
 
