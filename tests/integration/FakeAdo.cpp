@@ -24,7 +24,9 @@ World* world = nullptr;
 
 IID AdoIid(unsigned long first) { return {first, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}}; }
 std::string N(const std::wstring& w) { return text::Narrow(w); }
-void Log(const std::string& call) { world->calls.push_back(call); }
+void Log(const std::string& call) {
+    if (world->recordsCalls) world->calls.push_back(call);
+}
 bool Same(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 BSTR Copy(const std::wstring& s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
 

@@ -54,6 +54,7 @@ struct Owned {
 struct World {
     std::map<std::wstring, Database> files;  // by data source
     std::vector<std::string> calls;          // in order, e.g. "Connection.put_Mode(12)"
+    bool recordsCalls = true;                // off for runs too long to keep every call
     std::map<std::wstring, int> open;        // data sources held open, and by how many
     std::vector<Injected> failures;
     long live = 0;    // objects somebody holds a reference to
