@@ -131,7 +131,6 @@ public:
     // modify a read-only dataset"), and First after it moved reads the rows anew. Any
     // other query holds its rows from its opening, and can add rows.
     void SetForwardOnly(bool forwardOnly) { forwardOnly_ = forwardOnly; }
-    bool ForwardOnly() const { return forwardOnly_; }
 
     // Opens the query, connecting its connection when needed; it then stands on its first
     // row (or at the end when there is none). The rows are those of the moment of opening,

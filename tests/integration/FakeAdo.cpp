@@ -8,11 +8,10 @@
 
 #include <regex>
 
-#include "tests/integration/FakeAdoCursor.h"
-
 #include "dbupgrade/DataSource.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
+#include "tests/integration/FakeAdoCursor.h"
 
 namespace qel::test::ado {
 namespace {
