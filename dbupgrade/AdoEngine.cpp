@@ -6,6 +6,7 @@
 
 #include "dbupgrade/AdoEngine.h"
 
+#include <optional>
 #include <vector>
 
 #include "dbupgrade/AdoValues.h"
@@ -15,6 +16,7 @@
 #include "dbupgrade/JetColumnKind.h"
 #include "dbupgrade/Messages.h"
 #include "dbupgrade/OleDate.h"
+#include "dbupgrade/QueryTable.h"
 #include "dbupgrade/TextForms.h"
 #include "platform/Failure.h"
 #include "platform/Handles.h"
@@ -155,45 +157,24 @@ void ClearErrors(_ADOConnection* connection) {
     if (SUCCEEDED(connection->get_Errors(errors.put())) && errors) errors->Clear();
 }
 
+// How many rows a query adds before the rows it keeps are let go (see Append).
+constexpr long kRowsKeptWhileAdding = 1024;
+
 class AdoCursor final : public CursorEngine {
 public:
-    AdoCursor(_ADOConnection* connection, const std::string& sql) : connection_(connection) {
+    AdoCursor(_ADOConnection* connection, const std::string& sql, bool forwardOnly)
+        : connection_(connection), sql_(sql), forwardOnly_(forwardOnly) {
         HRESULT hr = CoCreateInstance(kClsidRecordset, nullptr, CLSCTX_INPROC_SERVER, kIidRecordset,
                                       reinterpret_cast<void**>(recordset_.put()));
         if (FAILED(hr) || !recordset_)
             throw Failure(FailureText(hr, nullptr, kRecordset, nullptr, "The query could not be created"));
-        // The data-access layer's client-side cursor: rows fetched at opening, rows added
-        // through the query written at once.
-        Check(recordset_->put_CursorLocation(adUseClient), "The query could not be set up");
-        Variant source(text::Widen(sql).c_str()), active;
-        active.v.vt = VT_DISPATCH;
-        active.v.pdispVal = connection;
-        connection->AddRef();
-        ClearErrors(connection_);
-        Check(recordset_->Open(source.v, active.v, adOpenStatic, adLockOptimistic, adCmdText),
-              "The query could not be opened");
-
-        ComPtr<ADOFields> fields;
-        Check(recordset_->get_Fields(fields.put()), "The query's columns could not be read");
-        long count = 0;
-        Check(fields->get_Count(&count), "The query's columns could not be read");
-        for (long i = 0; i < count; ++i) {
-            Column column;
-            Check(fields->get_Item(Index(i), column.field.put()), "The query's columns could not be read");
-            Bstr name;
-            DataTypeEnum type = adEmpty;
-            ADO_LONGPTR size = 0;  // 8 bytes on 64-bit ADO
-            long attributes = 0;
-            column.field->get_Name(name.put());
-            column.field->get_Type(&type);
-            column.field->get_DefinedSize(&size);
-            column.field->get_Attributes(&attributes);
-            column.shape = {text::Narrow(name.str()), static_cast<AdoType>(type), static_cast<long>(size)};
-            ReadDigits(column);
-            column.type = AdoColumnType(column.shape.type, column.shape.definedSize);
-            column.updatable = (attributes & (adFldUpdatable | adFldUnknownUpdatable)) != 0 && !IsAutoNumber(column);
-            columns_.push_back(std::move(column));
-        }
+        // Forward only: the data-access layer's server-side cursor, forward-only and
+        // read-only (the provider's forward-only snapshot), which fetches each row as it
+        // is read and keeps none. Otherwise its client-side cursor: rows fetched at
+        // opening, rows added through the query written at once, and both kept.
+        Check(recordset_->put_CursorLocation(forwardOnly ? adUseServer : adUseClient), "The query could not be set up");
+        if (!forwardOnly) withoutRows_ = QueryWithoutRows(sql);
+        OpenAs(sql);
     }
 
     ~AdoCursor() override {
@@ -206,11 +187,23 @@ public:
     const std::string& FieldName(int index) const override { return At(index).shape.name; }
 
     void First() override {
+        if (trimmed_) {
+            // The rows it added are no longer in the query, only in the table: all again.
+            Reopen(sql_);
+            trimmed_ = false;
+            return;
+        }
+        // Standing on its first row, a forward-only query would read its rows anew.
+        if (forwardOnly_ && !moved_) return;
+        rowRead_ = false;
         if (!Empty()) Check(recordset_->MoveFirst(), "The query could not go to its first row");
+        moved_ = false;
     }
 
     void Next() override {
+        rowRead_ = false;
         if (!AtEnd()) Check(recordset_->MoveNext(), "The query could not go to its next row");
+        moved_ = true;
     }
 
     bool Eof() const override { return !appending_ && AtEnd(); }
@@ -244,6 +237,13 @@ public:
     ColumnType Type(int index) const override { return At(index).type; }
 
     void Append() override {
+        // The client-side cursor keeps every row added through it. Every so many rows the
+        // query is opened anew on the same table without its rows: the rows added are in
+        // the table and go from memory; the next one is added as before.
+        if (withoutRows_ && added_ >= kRowsKeptWhileAdding) {
+            Reopen(*withoutRows_);
+            trimmed_ = true;
+        }
         Check(recordset_->AddNew(Missing(), Missing()), "A row could not be added");
         appending_ = true;
     }
@@ -262,6 +262,8 @@ public:
         ClearErrors(connection_);
         Check(recordset_->Update(Missing(), Missing()), "The row could not be written");
         appending_ = false;
+        ++added_;
+        moved_ = true;
     }
 
     void Cancel() override {
@@ -278,6 +280,51 @@ private:
     };
 
     const Column& At(int index) const { return columns_[static_cast<size_t>(index)]; }
+
+    // Opens the recordset on the text, with the cursor the query was made with; the
+    // columns are read anew.
+    void OpenAs(const std::string& text) {
+        Variant source(text::Widen(text).c_str()), active;
+        active.v.vt = VT_DISPATCH;
+        active.v.pdispVal = connection_;
+        connection_->AddRef();
+        ClearErrors(connection_);
+        Check(recordset_->Open(source.v, active.v, forwardOnly_ ? adOpenForwardOnly : adOpenStatic,
+                               forwardOnly_ ? adLockReadOnly : adLockOptimistic, adCmdText),
+              "The query could not be opened");
+        added_ = 0;
+        moved_ = false;
+        rowRead_ = false;
+
+        columns_.clear();
+        ComPtr<ADOFields> fields;
+        Check(recordset_->get_Fields(fields.put()), "The query's columns could not be read");
+        long count = 0;
+        Check(fields->get_Count(&count), "The query's columns could not be read");
+        for (long i = 0; i < count; ++i) {
+            Column column;
+            Check(fields->get_Item(Index(i), column.field.put()), "The query's columns could not be read");
+            Bstr name;
+            DataTypeEnum type = adEmpty;
+            ADO_LONGPTR size = 0;  // 8 bytes on 64-bit ADO
+            long attributes = 0;
+            column.field->get_Name(name.put());
+            column.field->get_Type(&type);
+            column.field->get_DefinedSize(&size);
+            column.field->get_Attributes(&attributes);
+            column.shape = {text::Narrow(name.str()), static_cast<AdoType>(type), static_cast<long>(size)};
+            ReadDigits(column);
+            column.type = AdoColumnType(column.shape.type, column.shape.definedSize);
+            column.updatable = (attributes & (adFldUpdatable | adFldUnknownUpdatable)) != 0 && !IsAutoNumber(column);
+            columns_.push_back(std::move(column));
+        }
+        if (forwardOnly_) row_ = std::vector<Variant>(columns_.size());
+    }
+
+    void Reopen(const std::string& text) {
+        Check(recordset_->Close(), "The query could not be closed");
+        OpenAs(text);
+    }
 
     // An AutoNumber is numbered by the provider; what assigning one does is not documented.
     // A column that cannot say whether it is one counts as one: nothing is assigned to it.
@@ -326,15 +373,40 @@ private:
     // platforms): look first.
     bool Read(int index, Variant& out) const {
         if (!appending_ && AtEnd()) return false;
+        if (forwardOnly_ && !appending_) {
+            // A provider may let a forward-only row's columns be fetched only once each, in
+            // their order (long values come as streams): the row is read whole, in order,
+            // at its first read.
+            if (!rowRead_) {
+                for (size_t i = 0; i < columns_.size(); ++i) {
+                    VariantClear(&row_[i].v);
+                    Check(columns_[i].field->get_Value(&row_[i].v), columns_[i].field.get(), kField,
+                          "The value could not be read");
+                }
+                rowRead_ = true;
+            }
+            Check(VariantCopy(&out.v, &row_[static_cast<size_t>(index)].v), "The value could not be read");
+            return true;
+        }
         const Column& column = At(index);
         Check(column.field->get_Value(&out.v), column.field.get(), kField, "The value could not be read");
         return true;
     }
 
     _ADOConnection* connection_;
+    const std::string sql_;
+    const bool forwardOnly_;
+    // The query's text without rows, when it has one: the rows it added are let go.
+    std::optional<std::string> withoutRows_;
     ComPtr<_ADORecordset> recordset_;
     std::vector<Column> columns_;
     bool appending_ = false;
+    bool moved_ = false;    // since it stood on its first row
+    long added_ = 0;        // rows added since the recordset opened
+    bool trimmed_ = false;  // opened without rows: the rows it added are no longer in it
+    // Forward only: the current row's values, once read.
+    mutable std::vector<Variant> row_;
+    mutable bool rowRead_ = false;
 };
 
 class AdoConnection final : public ConnectionEngine {
@@ -381,10 +453,10 @@ public:
         Check(connection_->Execute(text.get(), &affected.v, options, rows.put()), "The statement could not be run");
     }
 
-    // The recordset's Open reads its rows inside the provider, which calls nobody back
+    // The recordset reads its rows inside the provider, which calls nobody back
     // meanwhile: whileReading has no place to be called.
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive&) override {
-        return std::make_unique<AdoCursor>(connection_.get(), sql);
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly, const KeepAlive&) override {
+        return std::make_unique<AdoCursor>(connection_.get(), sql, forwardOnly);
     }
 
 private:

@@ -72,7 +72,11 @@ long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
                  const KeepAlive& aCadaLinha, std::vector<TextosEncurtados>* encurtados) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
-    // Opening reads every row of the table at once: a large one takes a while.
+    // The installed table is only read, once through, a row at a time: however large it
+    // is, it is never held whole. The new table's query holds only the rows the new
+    // database brought, not those it adds.
+    origem.SetForwardOnly(true);
+    // Reading a large table takes a while.
     origem.SetKeepAlive(aCadaLinha);
     destino.SetKeepAlive(aCadaLinha);
     origem.Open();

@@ -109,7 +109,7 @@ void Query::Open() {
     if (cursor_) return;
     if (!connection_) throw Failure(msg::kConnectionReleased);
     connection_->Connect();
-    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_, keepAlive_);
+    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_, forwardOnly_, keepAlive_);
     std::vector<ColumnName> names;
     names.reserve(static_cast<size_t>(cursor->FieldCount()));
     for (int i = 0; i < cursor->FieldCount(); ++i) {
@@ -121,6 +121,7 @@ void Query::Open() {
     names_ = std::move(names);
     lastFound_ = -1;
     step_ = 1;
+    openedForwardOnly_ = forwardOnly_;
     cursor_ = std::move(cursor);
 }
 
@@ -196,6 +197,7 @@ DateTime Query::AsDateTime(const std::string& field) const { return Cursor().AsD
 
 void Query::Append() {
     CursorEngine& c = Cursor();
+    if (openedForwardOnly_) throw Failure(msg::kReadOnlyQuery);
     if (c.Appending()) c.Post();
     c.Append();
 }

@@ -138,12 +138,20 @@ public:
     void SetSql(const std::string& text);
     const std::string& Sql() const;
 
-    // Called now and then while Open reads the rows of a large table, so that a caller
-    // with windows keeps them answering. Engines that cannot call back mid-open do not.
+    // Called now and then while the engine reads the rows of a large table (at Open, or
+    // on the move for a forward-only query), so that a caller with windows keeps them
+    // answering. Engines that cannot call back while reading do not.
     void SetKeepAlive(KeepAlive whileReading) { keepAlive_ = std::move(whileReading); }
 
+    // Takes effect at the next Open. A forward-only query only reads, once through, and
+    // holds one row at a time, however large the table: it cannot add rows ("Cannot
+    // modify a read-only dataset"), and First after it moved reads the rows anew. Any
+    // other query holds its rows from its opening, and can add rows.
+    void SetForwardOnly(bool forwardOnly) { forwardOnly_ = forwardOnly; }
+
     // Opens the query, connecting its connection when needed; it then stands on its first
-    // row (or at the end when there is none). The rows are those of the moment of opening.
+    // row (or at the end when there is none). The rows are those of the moment of opening,
+    // and any the query adds; First after the query added rows reads them anew.
     void Open();
     // Closes the query; a row appended and not posted is dropped.
     void Close();
@@ -176,8 +184,9 @@ public:
 
     // Starts a new row (posting one still being appended); SetString assigns its
     // columns from text (an empty text gives a text column an empty text and empties
-    // every other kind); Post writes it at once, and the query then stands on it. Post
-    // without an appended row does nothing; Cancel drops the appended row.
+    // every other kind); Post writes it at once, and the query then stands on it (its
+    // next row is the end). The query keeps no rows it added. Post without an appended
+    // row does nothing; Cancel drops the appended row.
     void Append();
     void SetString(const std::string& field, const std::string& value);
     // Assigns an exact value: nothing empties the column, whatever its kind; an empty text
@@ -202,6 +211,8 @@ private:
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
     KeepAlive keepAlive_;
+    bool forwardOnly_ = false;
+    bool openedForwardOnly_ = false;
     // The columns' names for lookups: as the query gives them, upper-cased, and the
     // first column of the same name in any case (the one a lookup finds).
     struct ColumnName {

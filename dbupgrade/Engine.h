@@ -16,9 +16,11 @@ public:
     // Closes the connection, reporting a failure of the close.
     virtual void Close() = 0;
     virtual void Execute(const std::string& statement) = 0;
-    // Runs a row-returning query; the cursor stands on its first row. whileReading, when
-    // set, is called now and then while the rows are read.
-    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) = 0;
+    // Runs a row-returning query; the cursor stands on its first row. A forward-only
+    // cursor only reads, holding one row at a time. whileReading, when set, is called now
+    // and then while the rows are read.
+    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly,
+                                                     const KeepAlive& whileReading) = 0;
 };
 
 // The rows of an open query, and the row being appended to it.
@@ -40,6 +42,7 @@ public:
     // The column's kind and text size, as values assigned to it are taken.
     virtual ColumnType Type(int index) const = 0;
 
+    // Never called on a forward-only cursor.
     virtual void Append() = 0;
     virtual bool Appending() const = 0;
     virtual void SetValue(int index, const Value& value) = 0;

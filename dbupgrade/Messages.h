@@ -24,6 +24,7 @@ std::string NotAccepted(const std::string& table, long row, const std::string& f
 std::string RowNotCarried(const std::string& table, long row, const std::string& reason);
 inline constexpr const char* kClosedQuery = "Cannot perform this operation on a closed dataset";
 inline constexpr const char* kNotAppending = "Dataset not in edit or insert mode";
+inline constexpr const char* kReadOnlyQuery = "Cannot modify a read-only dataset";
 inline constexpr const char* kConnectionReleased =
     "Cannot perform this operation: the query's connection has been released";
 

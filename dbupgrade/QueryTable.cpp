@@ -73,9 +73,9 @@ bool IsKeyword(const Token& t, const char* word) { return t.kind == Token::Word 
 
 bool IsName(const Token& t) { return t.kind == Token::Quoted || t.kind == Token::Word; }
 
-}  // namespace
-
-std::optional<std::string> TableOfQuery(std::string_view sql) {
+// The table of the query, and whether nothing follows it (or its alias).
+std::optional<std::string> TableOf(std::string_view sql, bool& bare) {
+    bare = false;
     std::vector<Token> tokens;
     if (!Tokenize(sql, tokens) || tokens.empty() || !IsKeyword(tokens[0], "SELECT")) return std::nullopt;
     while (!tokens.empty() && tokens.back().kind == Token::Punct && tokens.back().text == ";") tokens.pop_back();
@@ -115,7 +115,8 @@ std::optional<std::string> TableOfQuery(std::string_view sql) {
                   IsKeyword(tokens[i], "GROUP") || IsKeyword(tokens[i], "UNION")))) {
         ++i;
     }
-    if (i == tokens.size()) return table;
+    bare = i == tokens.size();
+    if (bare) return table;
     if (!endsClause(tokens[i])) return std::nullopt;
     // The rest may not group or combine rows.
     depth = 0;
@@ -129,6 +130,22 @@ std::optional<std::string> TableOfQuery(std::string_view sql) {
         }
     }
     return table;
+}
+
+}  // namespace
+
+std::optional<std::string> TableOfQuery(std::string_view sql) {
+    bool bare;
+    return TableOf(sql, bare);
+}
+
+std::optional<std::string> QueryWithoutRows(std::string_view sql) {
+    bool bare;
+    if (!TableOf(sql, bare) || !bare) return std::nullopt;
+    size_t end = sql.size();
+    while (end > 0 && std::string_view(" \t\r\n\f\v;").find(sql[end - 1]) != std::string_view::npos) --end;
+    // On a line of its own, after a comment that may end the text.
+    return std::string(sql.substr(0, end)) + "\nWHERE 1 = 0";
 }
 
 }  // namespace qel::db

@@ -11,4 +11,8 @@ namespace qel::db {
 // or reads no table, since such a query cannot add rows to one table.
 std::optional<std::string> TableOfQuery(std::string_view sql);
 
+// The same query with no rows (its text and a line "WHERE 1 = 0"), for a query that
+// reads a single table and has nothing after the table; nothing for any other.
+std::optional<std::string> QueryWithoutRows(std::string_view sql);
+
 }  // namespace qel::db

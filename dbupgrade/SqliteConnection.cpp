@@ -79,7 +79,8 @@ public:
     void Close() override {
         sqlite3* db = db_;
         db_ = nullptr;
-        // Cursors hold no statement of the connection, so the close always completes.
+        // The front closes every query of the connection first, and with them their
+        // statements, so the close always completes.
         if (db && sqlite3_close(db) != SQLITE_OK) {
             sqlite3_close_v2(db);
             throw Failure(msg::DiskError(path_));
@@ -88,8 +89,9 @@ public:
 
     void Execute(const std::string& statement) override { Run(text::ToUtf8(statement)); }
 
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) override {
-        return std::make_unique<SqliteCursor>(db_, path_, sql, whileReading);
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly,
+                                             const KeepAlive& whileReading) override {
+        return std::make_unique<SqliteCursor>(db_, path_, sql, forwardOnly, whileReading);
     }
 
 private:

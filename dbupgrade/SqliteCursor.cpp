@@ -39,6 +39,19 @@ Cell ColumnCell(sqlite3_stmt* s, int i) {
     }
 }
 
+// Reads a column into a cell, reusing the cell's room for text: a forward-only query
+// reads every row into the same cells.
+void ReadCell(sqlite3_stmt* s, int i, Cell& into) {
+    if (sqlite3_column_type(s, i) == SQLITE_TEXT) {
+        const char* p = reinterpret_cast<const char*>(sqlite3_column_text(s, i));
+        const size_t n = static_cast<size_t>(sqlite3_column_bytes(s, i));
+        if (auto* text = std::get_if<std::string>(&into)) text->assign(p ? p : "", n);
+        else into = std::string(p ? p : "", n);
+        return;
+    }
+    into = ColumnCell(s, i);
+}
+
 void Bind(sqlite3_stmt* s, int i, const Cell& cell) {
     switch (cell.index()) {
         case 1: sqlite3_bind_int64(s, i, std::get<std::int64_t>(cell)); break;
@@ -76,17 +89,18 @@ bool DeclaresAutoincrement(const std::string& createSql) {
 
 }  // namespace
 
-SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading)
-    : db_(db), path_(std::move(path)), sql_(sql) {
+SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly,
+                           const KeepAlive& whileReading)
+    : db_(db), path_(std::move(path)), sql_(sql), forwardOnly_(forwardOnly), whileReading_(whileReading) {
     std::string utf8 = text::ToUtf8(sql);
     const char* tail = nullptr;
-    Statement statement = Prepare(db_, utf8.c_str(), static_cast<int>(utf8.size()), path_, &tail);
-    if (!statement) throw Failure(msg::StatementRefused("the query has no text"));
+    query_ = Prepare(db_, utf8.c_str(), static_cast<int>(utf8.size()), path_, &tail);
+    if (!query_) throw Failure(msg::StatementRefused("the query has no text"));
     for (; tail && *tail; ++tail) {
         if (!std::strchr(" \t\r\n;", *tail))
             throw Failure(msg::StatementRefused("a query opens one statement only"));
     }
-    sqlite3_stmt* s = statement.get();
+    sqlite3_stmt* s = query_.get();
     const int count = sqlite3_column_count(s);
     if (count == 0) throw Failure(msg::StatementRefused("the query text returns no rows"));
 
@@ -97,33 +111,87 @@ SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql
         columns_.push_back({text::FromUtf8(name ? name : ""), ColumnTypeFromDeclared(declared ? declared : ""),
                             HasNumericAffinity(declared)});
     }
-    int rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        Row row;
-        row.cells.reserve(static_cast<size_t>(count));
-        for (int i = 0; i < count; ++i) row.cells.push_back(ColumnCell(s, i));
-        rows_.push_back(std::move(row));
-        // A few hundred rows take well under a millisecond; a table of millions, seconds.
-        if (whileReading && rows_.size() % 256 == 0) whileReading();
+    if (forwardOnly_) {
+        current_.resize(columns_.size());
+        eof_ = !Step();
+    } else {
+        ReadAll();
     }
-    if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
-    eof_ = rows_.empty();
 }
 
 SqliteCursor::~SqliteCursor() = default;
+
+void SqliteCursor::Read() {
+    // A few hundred rows take well under a millisecond; a table of millions, seconds.
+    if (whileReading_ && ++read_ % 256 == 0) whileReading_();
+}
+
+bool SqliteCursor::Step() {
+    sqlite3_stmt* s = query_.get();
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        for (size_t i = 0; i < current_.size(); ++i) ReadCell(s, static_cast<int>(i), current_[i]);
+        any_ = true;
+        Read();
+        return true;
+    }
+    // At the end of rows, or on a failure, the statement lets go of the engine's read lock;
+    // the last row read stays the current one.
+    struct Reset {
+        sqlite3_stmt* s;
+        ~Reset() { sqlite3_reset(s); }
+    } reset{s};
+    if (rc != SQLITE_DONE) {
+        eof_ = true;
+        ThrowEngineFailure(db_, rc, path_);
+    }
+    return false;
+}
+
+void SqliteCursor::ReadAll() {
+    sqlite3_stmt* s = query_.get();
+    rows_.clear();
+    int rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        Row row(columns_.size());
+        for (size_t i = 0; i < row.size(); ++i) row[i] = ColumnCell(s, static_cast<int>(i));
+        rows_.push_back(std::move(row));
+        Read();
+    }
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
+    position_ = 0;
+    eof_ = rows_.empty();
+}
 
 int SqliteCursor::FieldCount() const { return static_cast<int>(columns_.size()); }
 
 const std::string& SqliteCursor::FieldName(int index) const { return columns_[static_cast<size_t>(index)].name; }
 
 void SqliteCursor::First() {
-    position_ = 0;
-    eof_ = rows_.empty();
+    const bool again = moved_;
+    moved_ = false;
+    onPosted_ = false;
+    if (forwardOnly_) {
+        if (!again) return;  // already on its first row: nothing is read twice
+        sqlite3_reset(query_.get());
+        any_ = false;
+        eof_ = !Step();
+    } else if (added_) {
+        ReadAll();  // the rows it added are in the table, not in the query
+        added_ = false;
+    } else {
+        position_ = 0;
+        eof_ = rows_.empty();
+    }
 }
 
 void SqliteCursor::Next() {
     if (eof_) return;
-    if (position_ + 1 < rows_.size()) ++position_;
+    moved_ = true;
+    if (onPosted_) eof_ = true;  // the row it added is its last; it stays on it
+    else if (forwardOnly_) eof_ = !Step();
+    else if (position_ + 1 < rows_.size()) ++position_;
     else eof_ = true;  // stays on the last row
 }
 
@@ -131,11 +199,14 @@ bool SqliteCursor::Eof() const { return eof_ && !appending_; }
 
 const Cell& SqliteCursor::CurrentCell(int index) const {
     static const Cell kEmpty;
-    if (appending_) return buffer_[static_cast<size_t>(index)];
-    if (rows_.empty()) return kEmpty;
-    Row& row = rows_[position_];
-    if (row.readBack) ReadBack(row);
-    return row.cells[static_cast<size_t>(index)];
+    const size_t i = static_cast<size_t>(index);
+    if (appending_) return buffer_[i];
+    if (onPosted_) {
+        if (!postedRead_) ReadBackPosted();
+        return posted_[i];
+    }
+    if (forwardOnly_) return any_ ? current_[i] : kEmpty;
+    return rows_.empty() ? kEmpty : rows_[position_][i];
 }
 
 Value SqliteCursor::AsValue(int index) const {
@@ -304,16 +375,14 @@ void SqliteCursor::Post() {
     }
     sqlite3_reset(insert);
 
-    Row row;
-    row.rowid = sqlite3_last_insert_rowid(db_);
-    row.readBack = writer_->readBack != nullptr;
-    // A row that is read back keeps no copy of its values, and the buffer serves the
-    // next row: a whole table posted through one query (the carry-over's way) does not
-    // pile up in memory.
-    if (!row.readBack) row.cells = std::move(buffer_);
-    rows_.push_back(std::move(row));
-    position_ = rows_.size() - 1;
+    // The query stands on the row it added and keeps no copy of the row, except for a
+    // table without row numbers, whose row keeps the values as they were assigned.
+    onPosted_ = true;
+    moved_ = added_ = true;
     eof_ = false;
+    postedRowid_ = sqlite3_last_insert_rowid(db_);
+    postedRead_ = writer_->readBack == nullptr;
+    if (postedRead_) posted_ = std::move(buffer_);
     appending_ = false;
     buffer_.clear();
     assigned_.clear();
@@ -325,14 +394,14 @@ void SqliteCursor::Cancel() {
     assigned_.clear();
 }
 
-void SqliteCursor::ReadBack(Row& row) const {
-    row.readBack = false;
+void SqliteCursor::ReadBackPosted() const {
+    postedRead_ = true;
     sqlite3_stmt* s = writer_->readBack.get();
-    row.cells.assign(columns_.size(), Cell{});  // a row removed meanwhile reads as empty
-    sqlite3_bind_int64(s, 1, row.rowid);
+    posted_.assign(columns_.size(), Cell{});  // a row removed meanwhile reads as empty
+    sqlite3_bind_int64(s, 1, postedRowid_);
     int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
-        for (size_t i = 0; i < row.cells.size(); ++i) row.cells[i] = ColumnCell(s, static_cast<int>(i));
+        for (size_t i = 0; i < posted_.size(); ++i) posted_[i] = ColumnCell(s, static_cast<int>(i));
         rc = sqlite3_step(s);
     }
     sqlite3_reset(s);

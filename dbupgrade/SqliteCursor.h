@@ -1,8 +1,10 @@
 #pragma once
-// A query of the embedded engine. Its rows are read when it opens, like the data-access
-// layer's client-side cursor, so an open query holds no lock on the file and other
-// connections keep writing. Rows are added to the one table the query reads: each Post
-// is one INSERT that commits at once.
+// A query of the embedded engine. A forward-only query steps through its rows as the
+// engine reads them and holds one at a time, with the engine's read lock on the file from
+// its first row to its end of rows; any other query reads its rows when it opens, like the
+// data-access layer's client-side cursor, so that it holds no lock on the file and other
+// connections keep writing. Rows are added to the one table the query reads: each Post is
+// one INSERT that commits at once, and the query keeps none of the rows it added.
 #include <sqlite3.h>
 
 #include <map>
@@ -20,7 +22,8 @@ class SqliteCursor final : public CursorEngine {
 public:
     // Runs the query (Windows-1252 text) on an open database, calling whileReading (when
     // set) after every few hundred rows it reads.
-    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading = {});
+    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly,
+                 const KeepAlive& whileReading = {});
     ~SqliteCursor() override;
 
     int FieldCount() const override;
@@ -39,17 +42,16 @@ public:
     void Cancel() override;
 
 private:
-    struct Row {
-        std::vector<Cell> cells;
-        // A posted row is read back from the table, by its row number, when first read,
-        // so that numbers and defaults the database gave it show.
-        sqlite3_int64 rowid = 0;
-        bool readBack = false;
-    };
+    using Row = std::vector<Cell>;
     struct Writer;
 
+    // Forward only: reads the next row into current_; false at the end of rows.
+    bool Step();
+    // Otherwise: reads every row of the query into rows_.
+    void ReadAll();
+    void Read();  // one more row read: whileReading now and then
     const Cell& CurrentCell(int index) const;
-    void ReadBack(Row& row) const;
+    void ReadBackPosted() const;
     Writer& PrepareWriter();
     sqlite3_stmt* InsertFor(const std::vector<bool>& assigned);
 
@@ -57,12 +59,29 @@ private:
     std::string path_;
     std::string sql_;
     std::vector<ColumnForm> columns_;
-    mutable std::vector<Row> rows_;
+    Statement query_;
+    const bool forwardOnly_;
+    KeepAlive whileReading_;
+    long long read_ = 0;
+
+    std::vector<Row> rows_;  // read at opening (not forward only)
     size_t position_ = 0;
+    Row current_;            // the current row (forward only)
+    bool any_ = false;       // whether the query gave a row, for reading after its end
     bool eof_ = true;
+    // Moved on since it stood on its first row; added a row since its rows were read.
+    bool moved_ = false;
+    bool added_ = false;
+
+    // The row posted last, while the query stands on it: read back from the table by its
+    // row number when first read, so that numbers and defaults the database gave it show.
+    bool onPosted_ = false;
+    sqlite3_int64 postedRowid_ = 0;
+    mutable bool postedRead_ = false;
+    mutable Row posted_;
 
     bool appending_ = false;
-    std::vector<Cell> buffer_;
+    Row buffer_;
     std::vector<bool> assigned_;
     std::unique_ptr<Writer> writer_;
 };

@@ -86,24 +86,62 @@ TEST_F(EmbeddedEngine, ConnectsThroughEitherConnectionTextAndDisconnects) {
 
 TEST_F(EmbeddedEngine, OpenedQueryStandsOnItsFirstRowAndWalksToTheEnd) {
     test::RunStatements(path, {"INSERT INTO TA_SISTEMA VALUES ('3.3.0', 'b')", "INSERT INTO TA_SISTEMA VALUES ('3.4.0', 'c')"});
-    Connection c;
+    for (bool forwardOnly : {false, true}) {
+        SCOPED_TRACE(forwardOnly ? "forward only" : "holding its rows");
+        Connection c;
+        Open(c);
+        Query q(c);
+        q.SetSql("SELECT DE_VERSAO_BANCO FROM TA_SISTEMA ORDER BY DE_VERSAO_BANCO");
+        q.SetForwardOnly(forwardOnly);
+        EXPECT_FALSE(q.Active());
+        q.Open();
+        EXPECT_TRUE(q.Active());
+        q.First();  // on its first row already
+        std::vector<std::string> seen;
+        for (; !q.Eof(); q.Next()) seen.push_back(q.AsString("de_versao_banco"));
+        EXPECT_EQ(seen, (std::vector<std::string>{"3.2.0", "3.3.0", "3.4.0"}));
+        q.Next();  // past the end: stays there
+        EXPECT_TRUE(q.Eof());
+        EXPECT_EQ(q.AsString("DE_VERSAO_BANCO"), "3.4.0") << "the query still stands on its last row";
+        q.First();
+        EXPECT_FALSE(q.Eof());
+        EXPECT_EQ(q.AsString("DE_VERSAO_BANCO"), "3.2.0");
+        q.Close();
+        EXPECT_FALSE(q.Active());
+    }
+}
+
+TEST_F(EmbeddedEngine, AForwardOnlyQueryReadsItsRowsAsItMovesAndAddsNone) {
+    std::vector<std::string> rows;
+    for (int i = 0; i < 600; ++i) rows.push_back("INSERT INTO TA_SISTEMA VALUES ('" + std::to_string(i) + "', 'x')");
+    test::RunStatements(path, rows);
+    Connection c, other;
     Open(c);
-    Query q(c);
-    q.SetSql("SELECT DE_VERSAO_BANCO FROM TA_SISTEMA ORDER BY DE_VERSAO_BANCO");
-    EXPECT_FALSE(q.Active());
-    q.Open();
-    EXPECT_TRUE(q.Active());
-    std::vector<std::string> seen;
-    for (; !q.Eof(); q.Next()) seen.push_back(q.AsString("de_versao_banco"));
-    EXPECT_EQ(seen, (std::vector<std::string>{"3.2.0", "3.3.0", "3.4.0"}));
-    q.Next();  // past the end: stays there
-    EXPECT_TRUE(q.Eof());
-    EXPECT_EQ(q.AsString("DE_VERSAO_BANCO"), "3.4.0") << "the query still stands on its last row";
-    q.First();
-    EXPECT_FALSE(q.Eof());
-    EXPECT_EQ(q.AsString("DE_VERSAO_BANCO"), "3.2.0");
-    q.Close();
-    EXPECT_FALSE(q.Active());
+    Open(other);
+    for (bool forwardOnly : {false, true}) {
+        SCOPED_TRACE(forwardOnly ? "forward only" : "holding its rows");
+        Query q(c);
+        int reads = 0;
+        q.SetKeepAlive([&] { ++reads; });
+        q.SetForwardOnly(forwardOnly);
+        q.SetSql("SELECT * FROM TA_SISTEMA");
+        q.Open();
+        EXPECT_EQ(reads, forwardOnly ? 0 : 2) << "rows read at opening: every 256th tells";
+        int seen = 0;
+        for (; !q.Eof(); q.Next()) ++seen;
+        EXPECT_EQ(seen, 601 + (forwardOnly ? 1 : 0));
+        EXPECT_EQ(reads, 2);
+        // At its end the query holds no lock: another connection writes at once.
+        other.Execute("INSERT INTO TA_SISTEMA VALUES ('novo', 'y')");
+        q.First();
+        seen = 0;
+        for (; !q.Eof(); q.Next()) ++seen;
+        EXPECT_EQ(seen, forwardOnly ? 603 : 601) << "forward only, First reads the rows anew";
+        if (forwardOnly) {
+            EXPECT_EQ(FailureOf([&] { q.Append(); }), "Cannot modify a read-only dataset");
+            EXPECT_FALSE(q.Appending());
+        }
+    }
 }
 
 TEST_F(EmbeddedEngine, AQueryWithoutRowsIsAtItsEndAndReadsEmpty) {
@@ -244,6 +282,12 @@ TEST_F(EmbeddedEngine, AfterPostTheQueryStandsOnTheNewRowWithWhatTheDatabaseGave
     q.Next();  // moving posts the row
     EXPECT_EQ(StoredValues(path, "SELECT ID FROM TB_PADRAO ORDER BY ID"),
               (std::vector<std::string>{"integer:41", "integer:42", "integer:43"}));
+    EXPECT_TRUE(q.Eof()) << "the row it added was its last";
+    EXPECT_EQ(q.AsString("DE_NOME"), "outro");
+    // The query keeps none of the rows it added: going back to the first row reads them.
+    std::vector<std::string> seen;
+    for (q.First(); !q.Eof(); q.Next()) seen.push_back(q.AsString("ID") + " " + q.AsString("DE_NOME"));
+    EXPECT_EQ(seen, (std::vector<std::string>{"41 velho", "42 novo", "43 outro"}));
 }
 
 TEST_F(EmbeddedEngine, EmptyTextEmptiesAllButTextColumnsWhichGetAnEmptyText) {

@@ -12,6 +12,7 @@
 #include "dbupgrade/DataSource.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
+#include "tests/integration/FakeAdoCursor.h"
 
 namespace qel::test::ado {
 namespace {
@@ -23,7 +24,9 @@ World* world = nullptr;
 
 IID AdoIid(unsigned long first) { return {first, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x6D, 0x2E, 0xA4}}; }
 std::string N(const std::wstring& w) { return text::Narrow(w); }
-void Log(const std::string& call) { world->calls.push_back(call); }
+void Log(const std::string& call) {
+    if (world->recordsCalls) world->calls.push_back(call);
+}
 bool Same(const std::wstring& a, const std::wstring& b) { return _wcsicmp(a.c_str(), b.c_str()) == 0; }
 BSTR Copy(const std::wstring& s) { return SysAllocStringLen(s.data(), static_cast<UINT>(s.size())); }
 
@@ -321,7 +324,7 @@ public:
 
     HRESULT STDMETHODCALLTYPE put_CursorLocation(CursorLocationEnum where) override {
         Log("Recordset.put_CursorLocation(" + std::to_string(where) + ")");
-        return S_OK;
+        return location_ = where, S_OK;
     }
     HRESULT STDMETHODCALLTYPE Open(VARIANT source, VARIANT active, CursorTypeEnum cursor, LockTypeEnum lock,
                                    LONG options) override {
@@ -331,7 +334,8 @@ public:
         if (!connection_ || connection_->source.empty())
             return Fail(adErrObjectClosed, L"Operation is not allowed when the object is closed.", nullptr);
         std::wcmatch m;
-        if (!std::regex_match(source.bstrVal, m, std::wregex(L"SELECT (.+) FROM (\\w+)", std::regex::icase)))
+        if (!std::regex_match(source.bstrVal, m,
+                              std::wregex(L"SELECT (.+) FROM (\\w+)(\\s+WHERE 1 = 0)?", std::regex::icase)))
             return Fail(E_FAIL, L"Syntax error in FROM clause.", connection_->errors, true);
         for (auto& [name, table] : connection_->Data())
             if (Same(name, m[2].str())) table_ = &table, tableName_ = name;
@@ -339,13 +343,17 @@ public:
             return Fail(E_FAIL, L"The Microsoft Jet database engine cannot find the input table or query '" + m[2].str() +
                                     L"'.  Make sure it exists and that its name is spelled correctly.",
                         connection_->errors, true);
+        if (!rows_.Open(*table_, location_, cursor, lock, m[3].matched)) {
+            table_ = nullptr;
+            return Fail(E_NOTIMPL, L"The fake ADO models only the cursors the engine uses.", nullptr);
+        }
         fields_ = Make<Fields>();
+        columns_.clear();
         for (size_t c = 0; c < table_->columns.size(); ++c)
             if (m[1].str() == L"*" || Same(m[1].str(), table_->columns[c].name)) {
                 columns_.push_back(c);
                 fields_->items.push_back(Make<Field>(this, fields_->items.size(), table_->columns[c]));
             }
-        rows_ = table_->rows;
         connection_->AddRef();
         return S_OK;
     }
@@ -354,22 +362,20 @@ public:
         Log("Recordset.Close");
         if (!table_) return Fail(adErrObjectClosed, L"Operation is not allowed when the object is closed.", nullptr);
         table_ = nullptr;
+        rows_.Close();
         connection_->Release();
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_Fields(ADOFields** out) override { return Give(fields_, out); }
-    HRESULT STDMETHODCALLTYPE get_BOF(VARIANT_BOOL* out) override { return Flag(rows_.empty(), out); }
-    HRESULT STDMETHODCALLTYPE get_EOF(VARIANT_BOOL* out) override { return Flag(at_ >= rows_.size(), out); }
-    HRESULT STDMETHODCALLTYPE MoveFirst() override {
-        if (rows_.empty()) return NoCurrentRow();
-        return at_ = 0, S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE MoveNext() override {
-        if (at_ >= rows_.size()) return NoCurrentRow();
-        return ++at_, S_OK;
-    }
+    HRESULT STDMETHODCALLTYPE get_BOF(VARIANT_BOOL* out) override { return Flag(rows_.Bof(), out); }
+    HRESULT STDMETHODCALLTYPE get_EOF(VARIANT_BOOL* out) override { return Flag(rows_.Eof(), out); }
+    HRESULT STDMETHODCALLTYPE MoveFirst() override { return rows_.MoveFirst() ? S_OK : NoCurrentRow(); }
+    HRESULT STDMETHODCALLTYPE MoveNext() override { return rows_.MoveNext() ? S_OK : NoCurrentRow(); }
     HRESULT STDMETHODCALLTYPE AddNew(VARIANT, VARIANT) override {
         Log("Recordset.AddNew");
+        if (!rows_.CanAdd())
+            return Fail(adErrFeatureNotAvailable, L"Current Recordset does not support updating. This may be a "
+                                                  L"limitation of the provider, or of the selected locktype.", nullptr);
         adding_.assign(columns_.size(), Var());
         return S_OK;
     }
@@ -389,17 +395,20 @@ public:
         // The row stays in the making when the provider refuses it.
         if (const std::wstring refused = WrittenRow(tableName_, table_->columns, row); !refused.empty())
             return Fail(E_FAIL, refused, connection_->errors, true);
-        table_->rows.push_back(row);
-        rows_.push_back(row);
-        at_ = rows_.size() - 1;
+        rows_.Added(row);
+        AddRow(*table_, std::move(row));
         adding_.clear();
         return S_OK;
     }
 
     HRESULT Value(size_t index, VARIANT* out) {
         if (!adding_.empty()) return VariantCopy(out, &adding_[index].v);
-        if (at_ >= rows_.size()) return NoCurrentRow();
-        return VariantCopy(out, &rows_[at_][columns_[index]].v);
+        const std::vector<Var>* row = rows_.Current();
+        if (!row) return NoCurrentRow();
+        if (!rows_.MayRead(index))
+            return Fail(E_FAIL, L"The column is no longer available: a forward-only row is read once, in column order.",
+                        nullptr);
+        return VariantCopy(out, const_cast<VARIANT*>(&(*row)[columns_[index]].v));
     }
     HRESULT Assign(size_t index, const Column& column, const VARIANT& value) {
         Log("Field.put_Value(" + N(column.name) + ", " + std::to_string(value.vt) + ")");
@@ -451,8 +460,8 @@ private:
     std::wstring tableName_;
     Fields* fields_ = nullptr;
     std::vector<size_t> columns_;  // the table's columns the query reads
-    std::vector<std::vector<Var>> rows_;
-    size_t at_ = 0;
+    CursorLocationEnum location_ = adUseServer;  // ADO's default
+    CursorRows rows_{*world};
     std::vector<Var> adding_;  // the row being added, per query column
 };
 

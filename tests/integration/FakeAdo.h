@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -33,6 +34,12 @@ struct Column {
 struct Table {
     std::vector<Column> columns;
     std::vector<std::vector<Var>> rows;
+    // A table too large to hold: madeRows more rows after those above, each made from its
+    // number when it is fetched; and rows added only counted, not kept.
+    std::function<std::vector<Var>(size_t)> made{};
+    size_t madeRows = 0;
+    bool keepsAdded = true;
+    size_t added = 0;
 };
 using Database = std::map<std::wstring, Table>;  // by table name
 
@@ -56,10 +63,12 @@ struct Owned {
 struct World {
     std::map<std::wstring, Database> files;  // by data source
     std::vector<std::string> calls;          // in order, e.g. "Connection.put_Mode(12)"
+    bool recordsCalls = true;                // off for runs too long to keep every call
     std::map<std::wstring, int> open;        // data sources held open, and by how many
     std::vector<Injected> failures;
     long live = 0;    // objects somebody holds a reference to
     long misuse = 0;  // releases past zero
+    long long rowsHeld = 0, mostRowsHeld = 0;     // rows the open recordsets hold, now and at most
     std::vector<std::unique_ptr<Owned>> objects;  // every object made, until the world ends
 };
 

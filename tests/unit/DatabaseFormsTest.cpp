@@ -140,8 +140,16 @@ TEST(QueryTable, FindsTheOneTableASimpleSelectReads) {
     for (const char* none : {"SELECT 1", "SELECT * FROM a, b", "SELECT * FROM a JOIN b ON a.x=b.x",
                              "SELECT * FROM a INNER JOIN b ON 1", "SELECT x, count(*) FROM a GROUP BY x",
                              "SELECT DISTINCT x FROM a", "SELECT x FROM a UNION SELECT x FROM b",
-                             "UPDATE a SET x = 1", "SELECT * FROM (SELECT 1)", "SELECT * FROM 'unterminated"})
+                             "UPDATE a SET x = 1", "SELECT * FROM (SELECT 1)", "SELECT * FROM 'unterminated"}) {
         EXPECT_FALSE(TableOfQuery(none)) << none;
+        EXPECT_FALSE(QueryWithoutRows(none)) << none;
+    }
+    // The same query without rows: only where nothing follows the table (or its alias).
+    EXPECT_EQ(QueryWithoutRows("SELECT * FROM TB_OPERADORA"), "SELECT * FROM TB_OPERADORA\nWHERE 1 = 0");
+    EXPECT_EQ(QueryWithoutRows("select a, b from [TB X] x ; \r\n"), "select a, b from [TB X] x\nWHERE 1 = 0");
+    EXPECT_EQ(QueryWithoutRows("SELECT * FROM t -- the table"), "SELECT * FROM t -- the table\nWHERE 1 = 0");
+    for (const char* more : {"SELECT * FROM t WHERE a = 1", "SELECT * FROM t ORDER BY a", "SELECT * FROM t LIMIT 3"})
+        EXPECT_FALSE(QueryWithoutRows(more)) << more;
 }
 
 TEST(OleDate, CountsDaysFromTheZeroDateWithTheTimeAsFraction) {
