@@ -11,6 +11,8 @@
 #include "dbupgrade/DatabaseReplacement.h"
 #include "engine/InstallGuard.h"
 #include "engine/InstallationRun.h"
+#include "engine/StagingFolder.h"
+#include "platform/FileOpSeam.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/DatabaseFiles.h"
@@ -318,6 +320,59 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
     EXPECT_EQ(ExecutaCom(missing, 0, target), Desfecho::MidiaIncompleta);
     EXPECT_EQ(missing.dialogos.back().texto, "Diret\xF3rio de instala\xE7\xE3o n\xE3o encontrado!");
     EXPECT_TRUE(missing.fechada);
+}
+
+// Fails the removals of entries or the copies of one file of the medium, before they run.
+class FalhaNoPreparo : public fs::FileOpSeam {
+public:
+    FalhaNoPreparo(fs::FileOp op, std::string arquivo) : op_(op), arquivo_(std::move(arquivo)) {}
+    DWORD Before(const fs::FileOpCall& c) override {
+        return c.op == op_ && (arquivo_.empty() || fs::ExtractFileName(c.path) == arquivo_) ? ERROR_IO_DEVICE : 0;
+    }
+    DWORD After(const fs::FileOpCall&, DWORD erro) override { return erro; }
+
+private:
+    fs::FileOp op_;
+    std::string arquivo_;
+};
+
+// The staging folder is made anew for every run and everything installed comes from it
+// as copied: a folder left by someone else is replaced, and a staging that fails stops
+// the run before anything is installed, the window open on page 3.
+TEST_F(Run, TheStagingFolderIsMadeAnewAndAStagingThatFailsInstallsNothing) {
+    const std::string pasta = temp + "\\InstQEL";
+    ASSERT_TRUE(fs::MakeDir(pasta));
+    WriteFile(pasta + "\\QEL.exe", "programa de outro");
+    WriteFile(temp + "\\InstADO", "arquivo de outro");
+    const struct {
+        const char* caso;
+        fs::FileOp op;
+        const char* arquivo;
+        std::string texto;
+        Desfecho desfecho;
+    } casos[] = {
+        {"a copy", fs::FileOp::Copy, "midas.dl_", MensagemArquivoNaoPreparado("midas.dll", pasta),
+         Desfecho::ArquivoNaoInstalado},
+        {"an earlier folder", fs::FileOp::RemoveEntry, "", MensagemPastaNaoRemovida(pasta), Desfecho::OutraFalha},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        ScriptedUi one;
+        FalhaNoPreparo falha(c.op, c.arquivo);
+        {
+            fs::ScopedFileOpSeam sob(falha);
+            EXPECT_EQ(ExecutaCom(one, 0, target), c.desfecho);
+        }
+        ASSERT_EQ(one.dialogos.size(), 2u);
+        EXPECT_EQ(one.dialogos[1].texto, c.texto);
+        EXPECT_EQ(one.dialogos[1].tipo, TipoMensagem::Erro);
+        EXPECT_FALSE(one.fechada);
+        EXPECT_FALSE(one.animacaoLigada);
+        EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe")) << "nothing installed";
+    }
+    EXPECT_EQ(Executa(0, 1), Desfecho::Concluida);
+    ExpectFinishedAndClosed();
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo") << "the medium's program, never another's";
 }
 
 TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInstalling) {
