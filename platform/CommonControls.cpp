@@ -15,20 +15,16 @@ struct Functions {
     decltype(&::ImageList_GetIconSize) iconSize;
 };
 
-template <class Function>
-void Find(Function& function, const char* name) {
-    function = sys::SystemFunction<Function>(L"comctl32.dll", name);
-}
-
 const Functions& Library() {
     static const Functions functions = [] {
+        const wchar_t* const dll = L"comctl32.dll";
         Functions f{};
-        Find(f.init, "InitCommonControlsEx");
-        Find(f.create, "ImageList_Create");
-        Find(f.destroy, "ImageList_Destroy");
-        Find(f.addMasked, "ImageList_AddMasked");
-        Find(f.draw, "ImageList_Draw");
-        Find(f.iconSize, "ImageList_GetIconSize");
+        sys::LookUp(f.init, dll, "InitCommonControlsEx");
+        sys::LookUp(f.create, dll, "ImageList_Create");
+        sys::LookUp(f.destroy, dll, "ImageList_Destroy");
+        sys::LookUp(f.addMasked, dll, "ImageList_AddMasked");
+        sys::LookUp(f.draw, dll, "ImageList_Draw");
+        sys::LookUp(f.iconSize, dll, "ImageList_GetIconSize");
         return f;
     }();
     return functions;

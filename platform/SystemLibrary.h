@@ -20,4 +20,10 @@ Function SystemFunction(const wchar_t* library, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name))) : nullptr;
 }
 
+// The same into `function`, its type taken from it.
+template <class Function>
+void LookUp(Function& function, const wchar_t* library, const char* name) {
+    function = SystemFunction<Function>(library, name);
+}
+
 }  // namespace qel::sys

@@ -29,20 +29,16 @@ struct Themes {
     }
 };
 
-template <class Function>
-void Find(Function& function, const char* name) {
-    function = sys::SystemFunction<Function>(L"uxtheme.dll", name);
-}
-
 const Themes& ThemeFunctions() {
     static const Themes themes = [] {
+        const wchar_t* const dll = L"uxtheme.dll";
         Themes t{};
-        Find(t.isAppThemed, "IsAppThemed");
-        Find(t.open, "OpenThemeData");
-        Find(t.drawParentBackground, "DrawThemeParentBackground");
-        Find(t.drawBackground, "DrawThemeBackground");
-        Find(t.contentRect, "GetThemeBackgroundContentRect");
-        Find(t.close, "CloseThemeData");
+        sys::LookUp(t.isAppThemed, dll, "IsAppThemed");
+        sys::LookUp(t.open, dll, "OpenThemeData");
+        sys::LookUp(t.drawParentBackground, dll, "DrawThemeParentBackground");
+        sys::LookUp(t.drawBackground, dll, "DrawThemeBackground");
+        sys::LookUp(t.contentRect, dll, "GetThemeBackgroundContentRect");
+        sys::LookUp(t.close, dll, "CloseThemeData");
         return t;
     }();
     return themes;

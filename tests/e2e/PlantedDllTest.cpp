@@ -70,11 +70,9 @@ private:
 };
 
 // The stand-in data-access setup's last record (tools/demo/DataAccessSetup.cpp).
-std::string LastSetupRecord(const std::string& all) {
-    const std::size_t end = all.rfind("\r\n");
-    if (end == std::string::npos) return "";
-    const std::size_t start = all.rfind("\r\n", end - 1);
-    return all.substr(start == std::string::npos ? 0 : start + 2, end - (start == std::string::npos ? 0 : start + 2));
+std::string LastSetupRecord(std::string all) {
+    while (!all.empty() && (all.back() == '\n' || all.back() == '\r')) all.pop_back();
+    return all.substr(all.rfind('\n') + 1);  // the whole text when it is one line
 }
 
 TEST(PlantedDlls, ASilentFreshInstallLoadsNoneAndRunsTheStagedDataAccessSetup) {

@@ -11,9 +11,9 @@
 
 #include "engine/DataAccessPrerequisite.h"
 #include "engine/StagingFolder.h"
-#include "platform/FileOpSeam.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/FailingSeam.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
@@ -190,20 +190,6 @@ TEST_F(InstalaAdo, ASetupThatCannotStartIsReportedWithTheSystemsReasonAndEndsThe
     EXPECT_EQ(texto.substr(texto.size() - 10), "(erro 193)") << texto;
 }
 
-// Fails the removals of entries or the copies of one file, before they run.
-class Falha : public fs::FileOpSeam {
-public:
-    Falha(fs::FileOp op, std::string arquivo) : op_(op), arquivo_(std::move(arquivo)) {}
-    DWORD Before(const fs::FileOpCall& c) override {
-        return c.op == op_ && (arquivo_.empty() || fs::ExtractFileName(c.path) == arquivo_) ? ERROR_IO_DEVICE : 0;
-    }
-    DWORD After(const fs::FileOpCall&, DWORD erro) override { return erro; }
-
-private:
-    fs::FileOp op_;
-    std::string arquivo_;
-};
-
 // A staging that fails stops the run before anything is probed or run, the window left
 // open with the animation stopped, so that Instalar can be pressed again.
 TEST_F(InstalaAdo, AStagingThatFailsStopsTheRunWithTheWindowOpen) {
@@ -226,7 +212,7 @@ TEST_F(InstalaAdo, AStagingThatFailsStopsTheRunWithTheWindowOpen) {
         SCOPED_TRACE(c.caso);
         ScriptedUi one;
         one.Responde(RespostaMensagem::Ok);
-        Falha falha(c.op, c.arquivo);
+        test::FailingSeam falha(c.op, c.arquivo);
         ResultadoAdo r{};
         {
             fs::ScopedFileOpSeam sob(falha);

@@ -12,11 +12,11 @@
 #include "engine/InstallGuard.h"
 #include "engine/InstallationRun.h"
 #include "engine/StagingFolder.h"
-#include "platform/FileOpSeam.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/integration/OtherProcess.h"
+#include "tests/support/FailingSeam.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WineVolumes.h"
@@ -322,20 +322,6 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
     EXPECT_TRUE(missing.fechada);
 }
 
-// Fails the removals of entries or the copies of one file of the medium, before they run.
-class FalhaNoPreparo : public fs::FileOpSeam {
-public:
-    FalhaNoPreparo(fs::FileOp op, std::string arquivo) : op_(op), arquivo_(std::move(arquivo)) {}
-    DWORD Before(const fs::FileOpCall& c) override {
-        return c.op == op_ && (arquivo_.empty() || fs::ExtractFileName(c.path) == arquivo_) ? ERROR_IO_DEVICE : 0;
-    }
-    DWORD After(const fs::FileOpCall&, DWORD erro) override { return erro; }
-
-private:
-    fs::FileOp op_;
-    std::string arquivo_;
-};
-
 // The staging folder is made anew for every run and everything installed comes from it
 // as copied: a folder left by someone else is replaced, and a staging that fails stops
 // the run before anything is installed, the window open on page 3.
@@ -358,7 +344,7 @@ TEST_F(Run, TheStagingFolderIsMadeAnewAndAStagingThatFailsInstallsNothing) {
     for (const auto& c : casos) {
         SCOPED_TRACE(c.caso);
         ScriptedUi one;
-        FalhaNoPreparo falha(c.op, c.arquivo);
+        test::FailingSeam falha(c.op, c.arquivo);
         {
             fs::ScopedFileOpSeam sob(falha);
             EXPECT_EQ(ExecutaCom(one, 0, target), c.desfecho);

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "engine/StagingFolder.h"
-#include "platform/FileOpSeam.h"
 #include "tests/integration/FolderCleanupFixture.h"
+#include "tests/support/FailingSeam.h"
 #include "tests/support/WineUnix.h"
 
 namespace qel::test {
@@ -45,19 +45,6 @@ std::vector<std::string> Entries(const std::string& folder) {
     FindClose(h);
     return names;
 }
-
-// Runs `before` ahead of each folder creation and fails each removal of an entry with
-// `removalError` when that is set.
-class Seam : public fs::FileOpSeam {
-public:
-    DWORD Before(const fs::FileOpCall& call) override {
-        if (call.op == fs::FileOp::MakeFolder && before) before();
-        return call.op == fs::FileOp::RemoveEntry ? removalError : 0;
-    }
-    DWORD After(const fs::FileOpCall&, DWORD error) override { return error; }
-    std::function<void()> before;
-    DWORD removalError = 0;
-};
 
 // Only administrators and the system may use the folder. Windows stores the descriptor
 // the folder was made with and gives it back. Wine 8 stores none: it turns the access
@@ -177,8 +164,7 @@ TEST_F(PastaNova, MissingFoldersAboveAreMade) {
 TEST_F(PastaNova, WhatCannotBeRemovedOrMadeIsToldApartAndNothingIsMade) {
     const std::string path = temp_ / "InstQEL";
     File("InstQEL\\QEL.mdb");
-    Seam seam;
-    seam.removalError = ERROR_IO_DEVICE;
+    FailingSeam seam(fs::FileOp::RemoveEntry);
     {
         fs::ScopedFileOpSeam under(seam);
         EXPECT_EQ(CriaPastaTemporaria(path, ui_).falha, PastaTemporaria::Falha::NaoRemovida);
@@ -194,7 +180,7 @@ TEST_F(PastaNova, WhatCannotBeRemovedOrMadeIsToldApartAndNothingIsMade) {
 TEST_F(PastaNova, SomethingPutThereInBetweenIsRemovedAgain) {
     const std::string path = temp_ / "InstQEL";
     int times = 0;
-    Seam seam;
+    FailingSeam seam(fs::FileOp::MakeFolder, "", 0);
     seam.before = [&] {
         if (++times <= 2) WriteFile(path, "posto por outro");
     };
