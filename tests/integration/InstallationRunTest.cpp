@@ -322,42 +322,26 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
     EXPECT_TRUE(missing.fechada);
 }
 
-// The staging folder is made anew for every run and everything installed comes from it
-// as copied: a folder left by someone else is replaced, and a staging that fails stops
-// the run before anything is installed, the window open on page 3.
+// The staging folders are made anew for every run and everything installed comes from
+// them as copied: folders left by someone else are replaced, and a staging copy that
+// fails stops the run before anything is installed, the window open on page 3.
 TEST_F(Run, TheStagingFolderIsMadeAnewAndAStagingThatFailsInstallsNothing) {
     const std::string pasta = temp + "\\InstQEL";
     ASSERT_TRUE(fs::MakeDir(pasta));
     WriteFile(pasta + "\\QEL.exe", "programa de outro");
     WriteFile(temp + "\\InstADO", "arquivo de outro");
-    const struct {
-        const char* caso;
-        fs::FileOp op;
-        const char* arquivo;
-        std::string texto;
-        Desfecho desfecho;
-    } casos[] = {
-        {"a copy", fs::FileOp::Copy, "midas.dl_", MensagemArquivoNaoPreparado("midas.dll", pasta),
-         Desfecho::ArquivoNaoInstalado},
-        {"an earlier folder", fs::FileOp::RemoveEntry, "", MensagemPastaNaoRemovida(pasta), Desfecho::OutraFalha},
-    };
-    for (const auto& c : casos) {
-        SCOPED_TRACE(c.caso);
-        ScriptedUi one;
-        test::FailingSeam falha(c.op, c.arquivo);
-        {
-            fs::ScopedFileOpSeam sob(falha);
-            EXPECT_EQ(ExecutaCom(one, 0, target), c.desfecho);
-        }
-        ASSERT_EQ(one.dialogos.size(), 2u);
-        EXPECT_EQ(one.dialogos[1].texto, c.texto);
-        EXPECT_EQ(one.dialogos[1].tipo, TipoMensagem::Erro);
-        EXPECT_FALSE(one.fechada);
-        EXPECT_FALSE(one.animacaoLigada);
-        EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe")) << "nothing installed";
+    {
+        test::FailingSeam falha(fs::FileOp::Copy, "midas.dl_");
+        fs::ScopedFileOpSeam sob(falha);
+        EXPECT_EQ(Executa(0, 1), Desfecho::ArquivoNaoInstalado);
     }
-    EXPECT_EQ(Executa(0, 1), Desfecho::Concluida);
-    ExpectFinishedAndClosed();
+    EXPECT_EQ(Textos(), (std::vector<std::string>{mensagens::kConfirma, MensagemArquivoNaoPreparado("midas.dll", pasta)}));
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(ui.animacaoLigada);
+    EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe")) << "nothing installed";
+
+    ScriptedUi again;
+    EXPECT_EQ(ExecutaCom(again, 0, target), Desfecho::Concluida);
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo") << "the medium's program, never another's";
 }
 

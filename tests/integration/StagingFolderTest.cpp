@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <aclapi.h>
 #include <sddl.h>
+#include <shlwapi.h>
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "engine/StagingFolder.h"
 #include "tests/integration/FolderCleanupFixture.h"
@@ -19,60 +19,32 @@ namespace {
 
 // The owner and access list of a file or folder in the platform's text form, as stored.
 std::string SecurityOf(const std::string& path) {
+    const SECURITY_INFORMATION what = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
     PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                              nullptr, nullptr, nullptr, nullptr, &sd) != ERROR_SUCCESS)
-        return "<unreadable>";
     char* text = nullptr;
-    std::string result = "<unconvertible>";
-    if (ConvertSecurityDescriptorToStringSecurityDescriptorA(
-            sd, SDDL_REVISION_1, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &text, nullptr)) {
+    std::string result = "<unreadable>";
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, what, nullptr, nullptr, nullptr, nullptr, &sd) ==
+            ERROR_SUCCESS &&
+        ConvertSecurityDescriptorToStringSecurityDescriptorA(sd, SDDL_REVISION_1, what, &text, nullptr))
         result = text;
-        LocalFree(text);
-    }
+    LocalFree(text);
     LocalFree(sd);
     return result;
 }
 
-std::vector<std::string> Entries(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA d;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &d);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do
-        if (std::string(d.cFileName) != "." && std::string(d.cFileName) != "..") names.push_back(d.cFileName);
-    while (FindNextFileA(h, &d));
-    FindClose(h);
-    return names;
-}
-
-// Only administrators and the system may use the folder. Windows stores the descriptor
-// the folder was made with and gives it back. Wine 8 stores none: it turns the access
-// list into the folder's Unix mode and reads that back as its owner (the only user Wine
-// knows, an administrator), SYSTEM, and Everyone when others may read; a folder made
-// the ordinary way there reads back with Everyone.
-void ExpectForAdministratorsOnly(const std::string& path) {
+// Windows gives back the descriptor the folder was made with. Wine 8 stores none: it turns
+// the access list into the folder's Unix mode and reads back its owner (the one user Wine
+// knows), SYSTEM, and Everyone when others may read, as for any folder made the usual way.
+void ExpectMadeAnew(const PastaTemporaria& made, const std::string& path) {
+    ASSERT_TRUE(made) << "falha " << static_cast<int>(made.falha);
+    EXPECT_TRUE(PathIsDirectoryEmptyA(path.c_str()));
     const std::string sd = SecurityOf(path);
     if (!RunningUnderWine()) {
         EXPECT_EQ(sd, text::Narrow(fs::kAdminOnlyFolder));
         return;
     }
-    EXPECT_EQ(sd.find(";WD)"), std::string::npos) << sd;
-    EXPECT_EQ(sd.find(";BU)"), std::string::npos) << sd;
-    EXPECT_EQ(sd.find(";AU)"), std::string::npos) << sd;
-    EXPECT_NE(sd.find("(A;OICI;FA;;;SY)"), std::string::npos) << sd;
+    for (const char* nobody : {";WD)", ";BU)", ";AU)"}) EXPECT_EQ(sd.find(nobody), std::string::npos) << sd;
 }
-
-class PastaNova : public LimpezaTest {
-protected:
-    // The folder made, empty and for administrators only.
-    void ExpectMadeAnew(const PastaTemporaria& made, const std::string& path) {
-        ASSERT_TRUE(made) << "falha " << static_cast<int>(made.falha);
-        EXPECT_TRUE(fs::DirectoryExists(path));
-        EXPECT_EQ(Entries(path), std::vector<std::string>{});
-        ExpectForAdministratorsOnly(path);
-    }
-};
 
 // The descriptor every staging folder is made with, as the platform reads its text.
 TEST(DescritorDaPasta, OwnedByAdministratorsProtectedAndGrantingOnlySystemAndAdministrators) {
@@ -81,15 +53,14 @@ TEST(DescritorDaPasta, OwnedByAdministratorsProtectedAndGrantingOnlySystemAndAdm
                                                                      nullptr));
     SECURITY_DESCRIPTOR_CONTROL control = 0;
     DWORD revision = 0;
-    ASSERT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision));
-    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the temporary folder";
     PSID owner = nullptr;
-    BOOL defaulted = FALSE, present = FALSE;
-    ASSERT_TRUE(GetSecurityDescriptorOwner(sd, &owner, &defaulted));
-    EXPECT_TRUE(IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
     PACL dacl = nullptr;
-    ASSERT_TRUE(GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted));
-    ASSERT_TRUE(present && dacl);
+    BOOL defaulted = FALSE, present = FALSE;
+    ASSERT_TRUE(GetSecurityDescriptorControl(sd, &control, &revision) &&
+                GetSecurityDescriptorOwner(sd, &owner, &defaulted) &&
+                GetSecurityDescriptorDacl(sd, &present, &dacl, &defaulted) && dacl);
+    EXPECT_TRUE(control & SE_DACL_PROTECTED) << "nothing inherited from the temporary folder";
+    EXPECT_TRUE(IsWellKnownSid(owner, WinBuiltinAdministratorsSid));
     ASSERT_EQ(dacl->AceCount, 2);
     const WELL_KNOWN_SID_TYPE who[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid};
     for (WORD i = 0; i < dacl->AceCount; ++i) {
@@ -103,29 +74,28 @@ TEST(DescritorDaPasta, OwnedByAdministratorsProtectedAndGrantingOnlySystemAndAdm
     LocalFree(sd);
 }
 
+using PastaNova = LimpezaTest;
+
 TEST_F(PastaNova, WhateverStoodUnderTheNameIsReplacedByAnEmptyFolderForAdministratorsOnly) {
-    const struct {
-        const char* caso;
-        std::function<void(const std::string&)> antes;
-    } casos[] = {
-        {"nothing", [](const std::string&) {}},
-        {"a file", [](const std::string& p) { WriteFile(p, "arquivo de outro"); }},
-        {"a hidden file", [](const std::string& p) {
-             WriteFile(p, "oculto");
-             SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
-         }},
-        {"a folder with another's files", [this](const std::string& p) {
-             File(fs::ExtractFileName(p) + "\\setup.exe");
-             File(fs::ExtractFileName(p) + "\\advpack.dll", FILE_ATTRIBUTE_HIDDEN);
-             File(fs::ExtractFileName(p) + "\\sub\\mais\\QEL.exe");
-         }},
+    const std::string path = temp_ / "InstQEL";
+    const std::function<void()> casos[] = {
+        [] {},
+        [&] { WriteFile(path, "arquivo de outro"); },
+        [&] {
+            WriteFile(path, "oculto");
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+        },
+        [&] {
+            File("InstQEL\\setup.exe");
+            File("InstQEL\\advpack.dll", FILE_ATTRIBUTE_HIDDEN);
+            File("InstQEL\\sub\\mais\\QEL.exe");
+        },
     };
-    for (const auto& c : casos) {
-        SCOPED_TRACE(c.caso);
-        const std::string path = temp_ / "InstQEL";
-        c.antes(path);
+    for (const auto& antes : casos) {
+        SCOPED_TRACE(&antes - casos);
+        antes();
         {
-            PastaTemporaria made = CriaPastaTemporaria(path, ui_);
+            const PastaTemporaria made = CriaPastaTemporaria(path, ui_);
             ExpectMadeAnew(made, path);
             // What the run copies in takes the folder's access list (Wine passes nothing on).
             WriteFile(path + "\\QEL.exe", "copia");
@@ -137,9 +107,10 @@ TEST_F(PastaNova, WhateverStoodUnderTheNameIsReplacedByAnEmptyFolderForAdministr
     }
     EXPECT_EQ(fs::CurrentDir(), temp_.Path()) << "the current folder is left alone";
     if (RunningUnderWine()) {
-        const std::string ordinary = Folder("comum");
-        EXPECT_NE(SecurityOf(ordinary).find(";WD)"), std::string::npos) << "the check above tells them apart";
+        EXPECT_NE(SecurityOf(Folder("comum")).find(";WD)"), std::string::npos) << "the check above tells them apart";
     }
+    // Missing folders above are made.
+    ExpectMadeAnew(CriaPastaTemporaria(temp_ / "usuario\\Temp\\InstADO", ui_), temp_ / "usuario\\Temp\\InstADO");
 }
 
 TEST_F(PastaNova, WhileHeldTheFolderCanBeNeitherRenamedNorRemoved) {
@@ -156,17 +127,12 @@ TEST_F(PastaNova, WhileHeldTheFolderCanBeNeitherRenamedNorRemoved) {
     EXPECT_TRUE(MoveFileA(path.c_str(), (temp_ / "outra").c_str()));
 }
 
-TEST_F(PastaNova, MissingFoldersAboveAreMade) {
-    const std::string path = temp_ / "usuario\\Temp\\InstQEL";
-    ExpectMadeAnew(CriaPastaTemporaria(path, ui_), path);
-}
-
 TEST_F(PastaNova, WhatCannotBeRemovedOrMadeIsToldApartAndNothingIsMade) {
     const std::string path = temp_ / "InstQEL";
     File("InstQEL\\QEL.mdb");
-    FailingSeam seam(fs::FileOp::RemoveEntry);
     {
-        fs::ScopedFileOpSeam under(seam);
+        FailingSeam removals(fs::FileOp::RemoveEntry);
+        fs::ScopedFileOpSeam under(removals);
         EXPECT_EQ(CriaPastaTemporaria(path, ui_).falha, PastaTemporaria::Falha::NaoRemovida);
     }
     EXPECT_TRUE(fs::FileExists(path + "\\QEL.mdb")) << "left as it was";
@@ -179,23 +145,19 @@ TEST_F(PastaNova, WhatCannotBeRemovedOrMadeIsToldApartAndNothingIsMade) {
 // is removed again, twice at most.
 TEST_F(PastaNova, SomethingPutThereInBetweenIsRemovedAgain) {
     const std::string path = temp_ / "InstQEL";
-    int times = 0;
-    FailingSeam seam(fs::FileOp::MakeFolder, "", 0);
-    seam.before = [&] {
-        if (++times <= 2) WriteFile(path, "posto por outro");
+    int times = 0, putUntil = 2;
+    FailingSeam other(fs::FileOp::MakeFolder, "", 0);
+    other.before = [&] {
+        if (++times <= putUntil) WriteFile(path, "posto por outro");
     };
-    {
-        fs::ScopedFileOpSeam under(seam);
-        PastaTemporaria made = CriaPastaTemporaria(path, ui_);
-        EXPECT_EQ(times, 3);
-        ExpectMadeAnew(made, path);
-    }
+    fs::ScopedFileOpSeam under(other);
+    ExpectMadeAnew(CriaPastaTemporaria(path, ui_), path);
+    EXPECT_EQ(times, 3);
     RemoveTree(path);
 
-    times = -100;  // every time
-    fs::ScopedFileOpSeam under(seam);
+    times = 0, putUntil = 100;
     EXPECT_EQ(CriaPastaTemporaria(path, ui_).falha, PastaTemporaria::Falha::NaoRemovida);
-    EXPECT_EQ(times, -97);
+    EXPECT_EQ(times, 3);
 }
 
 }  // namespace
