@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "engine/ExternalSetup.h"
+#include "engine/StagingFolder.h"
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
 
@@ -14,6 +15,12 @@ using Fim = ResultadoAdo::Fim;
 ResultadoAdo FalhaComFechamento(UiPort& ui, const std::string& texto, Fim fim) {
     ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
     ui.Fecha();
+    return {fim};
+}
+
+ResultadoAdo FalhaComJanelaAberta(UiPort& ui, const std::string& texto, Fim fim) {
+    ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
+    ui.MostraAnimacao(false);
     return {fim};
 }
 
@@ -37,13 +44,19 @@ std::string MensagemAdoNaoIniciado(DWORD erro) {
 
 ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
     const std::string pastaAdo = estado.AdoStagingDir();
-    if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
+    // Held until the setup has ended: what it runs is what was staged.
+    const PastaTemporaria pasta = CriaPastaTemporaria(pastaAdo, ui);
+    if (pasta.falha == PastaTemporaria::Falha::NaoRemovida)
+        return FalhaComJanelaAberta(ui, MensagemPastaNaoRemovida(pastaAdo), Fim::PastaNaoRemovida);
+    if (!pasta)
         return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!", Fim::PastaNaoCriada);
 
     const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
+        if (!fs::FileExists(nome)) continue;
         const std::string copia = pastaAdo + "\\" + nome;
-        fs::CopyOver(nome, copia, vivo);
+        if (!fs::CopyOver(nome, copia, vivo))
+            return FalhaComJanelaAberta(ui, MensagemArquivoNaoPreparado(nome, pastaAdo), Fim::ArquivoNaoCopiado);
         fs::ClearReadOnly(copia);
     }
     fs::ChangeDir(pastaAdo);
@@ -65,7 +78,7 @@ ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& 
         // could not even start leaves a machine that cannot open the database. The window
         // keeps answering while the setup runs, and so does every message the setup sends
         // to it.
-        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
+        if (!ExecutaEAguarda(pastaAdo, kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
             const DWORD erro = GetLastError();
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro), Fim::SetupNaoIniciado);

@@ -19,7 +19,7 @@ inline constexpr std::array<const char*, 18> ArquivosADO = {
     "mtxfiles.cab", "oleaut.cab",  "setup.exe",   "setupapi.DLL", "w95inf16.DLL", "w95inf32.DLL",
 };
 
-// The data-access setup program, found by the platform's search order for command lines.
+// The data-access setup program, started by its full path in AdoStagingDir.
 inline constexpr const char* kProgramaDoAdo = "Setup.Exe";
 
 // How the prerequisite ended; true when the run may go on.
@@ -27,19 +27,26 @@ struct ResultadoAdo {
     enum class Fim {
         BancoAbre,         // the staged database opens: nothing was installed
         SetupExecutado,    // the data-access setup ran (the machine wants a restart)
-        PastaNaoCriada,    // the staging folder could not be made
-        DiscoAusente,      // a data-access part of the medium is missing
-        SetupNaoIniciado,  // the data-access setup could not be started
+        PastaNaoCriada,     // the staging folder could not be made
+        PastaNaoRemovida,   // an earlier staging folder could not be removed
+        ArquivoNaoCopiado,  // a file of the medium could not be staged
+        DiscoAusente,       // a data-access part of the medium is missing
+        SetupNaoIniciado,   // the data-access setup could not be started
     } fim;
     explicit operator bool() const { return fim == Fim::BancoAbre || fim == Fim::SetupExecutado; }
 };
 
 // Stages the data-access setup files from the current folder (the medium) into
-// AdoStagingDir, probes the staged database, and when the probe fails checks the medium's
-// data-access parts and runs their setup silently, waiting for it. A setup that could not
-// be started (missing, blocked, not a program) is reported with the system's reason.
-// Every error is reported and closes the window (the result then says which). Leaves
-// AdoStagingDir as the current folder when the run may go on.
+// AdoStagingDir, made anew (StagingFolder.h) and held while it is used, probes the staged
+// database, and when the probe fails checks the medium's data-access parts and runs the
+// staged setup silently, by its full path, waiting for it. A file missing from the medium
+// is not staged (the setup works with what is there); one that is there and cannot be
+// staged stops the run. A setup that could not be started (missing, blocked, not a
+// program) is reported with the system's reason. Every error is reported (the result then
+// says which) and closes the window, except an earlier staging folder that cannot be
+// removed and a copy that fails: those stop the animation and leave the window open, so
+// that Instalar can be pressed again once the file is free. Leaves AdoStagingDir as the
+// current folder when the run may go on.
 ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui);
 
 // The error text when the data-access setup could not be started, with the system's

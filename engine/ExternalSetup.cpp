@@ -20,10 +20,12 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela) {
     return si;
 }
 
-bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
+bool ExecutaEAguarda(const std::string& pasta, const std::string& programa, const std::string& parametros,
                      WORD mostraJanela, const KeepAlive& aoReceberMensagens) {
-    std::optional<proc::StartedProcess> programaIniciado = proc::Start(
-        LinhaDeComando(programa, parametros), InformacaoDeInicio(mostraJanela), kCriacaoDoProcesso);
+    const std::string caminho = pasta + "\\" + programa;
+    std::optional<proc::StartedProcess> programaIniciado =
+        proc::Start(caminho, LinhaDeComando(caminho, parametros), InformacaoDeInicio(mostraJanela),
+                    kCriacaoDoProcesso, pasta);
     if (!programaIniciado) return false;
     programaIniciado->WaitUntilEnded(aoReceberMensagens);
     programaIniciado->Close();

@@ -13,23 +13,23 @@ namespace qel {
 inline constexpr DWORD kCriacaoDoProcesso = CREATE_NEW_CONSOLE | NORMAL_PRIORITY_CLASS;
 
 // The program between double quotes, one blank, then the parameters; nothing escaped or
-// trimmed: "Setup.Exe" /qnt
+// trimmed: "C:\TEMP\InstADO\Setup.Exe" /qnt
 std::string LinhaDeComando(const std::string& programa, const std::string& parametros);
 
 // The start-up record handed to the program: all zero but its size, the flag that makes
 // the show-window field count, and that field.
 STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
 
-// Starts the program with the given show-window value (0 hides its window), in this
-// process's current folder and with its environment, and waits without a time limit
-// until it has ended. A program named without a folder is found by the platform's search
-// order for command lines (the installer's own folder first, then the current folder).
-// Yes when the program was started, no when it could not be (the thread's last error then
-// says why); how it ended is not looked at. With aoReceberMensagens the wait answers the
-// messages other threads and programs send to this thread (a setup that broadcasts a
-// setting change waits for every window) and calls aoReceberMensagens whenever messages
-// arrive; without, it handles none.
-bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
+// Starts the program `programa` of the folder `pasta` (a full path) by its full path,
+// never searched for, with the show-window value (0 hides its window), that folder as its
+// current folder (the program's own DLLs are in it too) and this process's environment,
+// and waits without a time limit until it has ended. Its command line is the full path
+// between double quotes, one blank and the parameters. Yes when the program was started,
+// no when it could not be (the thread's last error then says why); how it ended is not
+// looked at. With aoReceberMensagens the wait answers the messages other threads and
+// programs send to this thread (a setup that broadcasts a setting change waits for every
+// window) and calls aoReceberMensagens whenever messages arrive; without, it handles none.
+bool ExecutaEAguarda(const std::string& pasta, const std::string& programa, const std::string& parametros,
                      WORD mostraJanela, const KeepAlive& aoReceberMensagens = {});
 
 }  // namespace qel

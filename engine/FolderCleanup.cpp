@@ -145,6 +145,23 @@ private:
 
 }  // namespace
 
+bool RemoveEntrada(const std::string& caminho, UiPort& ui) {
+    const std::wstring cheia = fs::FullPath(text::Widen(caminho));
+    const std::wstring longa = fs::LongForm(cheia);
+    if (!fs::EntryOf(longa)) return true;
+    fs::RetryBudget espera;
+    espera.WhileWaiting([&ui] { ui.ProcessaMensagens(); });
+    try {
+        const Alvo alvo = Localiza(cheia);
+        const bool pasta = (alvo.atributos & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        const bool esvaziada = pasta && alvo.percorre && Esvazia(Entra(longa, alvo.real, alvo.atributos), ui, espera);
+        Remove(longa, alvo.real, alvo.atributos, esvaziada, espera);
+    } catch (const InOutFailure&) {
+        // An entry that cannot even be looked at stays, and says so below.
+    }
+    return !fs::EntryOf(longa);
+}
+
 void LimpaPasta(const std::string& pasta, UiPort& ui) {
     if (!fs::ChangeDir(pasta)) {
         DWORD erro = GetLastError();

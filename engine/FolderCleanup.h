@@ -34,4 +34,12 @@ inline constexpr DWORD kMascaraLimpeza = 63;
 // not be entered leaves the current folder as it was.
 void LimpaPasta(const std::string& pasta, UiPort& ui);
 
+// Removes whatever a full path names, as LimpaPasta removes a folder: a folder is emptied
+// depth first and removed, a file or a link is removed itself and never what it leads to
+// (on Windows a link goes; Wine's links to Unix places cannot be removed by any Windows
+// call and stay). Within the same 5 s for held entries, with window messages handled
+// through `ui`. The current folder is not changed. Yes when nothing is left under that
+// name (also when nothing was there).
+bool RemoveEntrada(const std::string& caminho, UiPort& ui);
+
 }  // namespace qel

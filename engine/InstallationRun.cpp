@@ -11,6 +11,7 @@
 #include "engine/FolderCleanup.h"
 #include "engine/InstallGuard.h"
 #include "engine/PayloadStaging.h"
+#include "engine/StagingFolder.h"
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
 
@@ -47,6 +48,7 @@ Desfecho DesfechoDoAdo(ResultadoAdo ado) {
     switch (ado.fim) {
         case ResultadoAdo::Fim::DiscoAusente: return Desfecho::MidiaIncompleta;
         case ResultadoAdo::Fim::SetupNaoIniciado: return Desfecho::AcessoADadosNaoInstalado;
+        case ResultadoAdo::Fim::ArquivoNaoCopiado: return Desfecho::ArquivoNaoInstalado;
         default: return Desfecho::OutraFalha;
     }
 }
@@ -105,10 +107,6 @@ bool SeraSubstituido(const WizardState& estado) {
     } catch (const std::exception&) {
         return false;
     }
-}
-
-bool PastaDeTrabalhoExiste(const std::string& pasta) {
-    return fs::DirectoryExists(pasta) || fs::ForceDirectories(pasta);
 }
 
 // A copy into the install folder or the system folder, without the download mark the
@@ -187,17 +185,20 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (!fs::ChangeDir(estado.SourceDir))
         return ErroEFecha(ui, mensagens::kPastaNaoEncontrada, Desfecho::MidiaIncompleta);
     estado.StagingDir = estado.TempDir + "InstQEL";
-    if (!PastaDeTrabalhoExiste(estado.StagingDir))
-        return ErroEFecha(ui, mensagens::kTemporarioNaoCriado, Desfecho::OutraFalha);
+    // Made anew and held until the cleanup: nothing but this run's copies is ever in it.
+    PastaTemporaria pastaDeTrabalho = CriaPastaTemporaria(estado.StagingDir, ui);
+    if (pastaDeTrabalho.falha == PastaTemporaria::Falha::NaoRemovida)
+        return ErroEPara(ui, MensagemPastaNaoRemovida(estado.StagingDir), Desfecho::OutraFalha);
+    if (!pastaDeTrabalho) return ErroEFecha(ui, mensagens::kTemporarioNaoCriado, Desfecho::OutraFalha);
 
     // Every long step below keeps the window answering (painting, the system's queries,
     // the animation) through this call.
     const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     const ResultadoPreparo preparo = PreparaArquivos(estado, vivo);
     ui.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
-    // Never an earlier attempt's database, into which rows may already have been carried.
-    if (!preparo.BancoCopiado())
-        return ErroEPara(ui, MensagemBancoNaoPreparado(estado.StagingDir), Desfecho::ArquivoNaoInstalado);
+    // Everything the run installs comes from the staging folder, as copied just now.
+    if (const char* falhou = preparo.Falhou())
+        return ErroEPara(ui, MensagemArquivoNaoPreparado(falhou, estado.StagingDir), Desfecho::ArquivoNaoInstalado);
     bool reiniciar = false;
     if (tipo == kInstalacaoNova) {
         const ResultadoAdo ado = InstalaADO(estado, dm, ui);
@@ -244,6 +245,7 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
         }
 
     fs::ChangeDir(estado.TempDir);
+    pastaDeTrabalho.pasta->Release();
     if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);
     LimpaPasta("InstQEL", ui);
     ui.Relata("Limpeza das pastas temporárias", "ok");
@@ -259,10 +261,6 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
 
 std::string MensagemArquivoNaoInstalado(const std::string& nome) {
     return "Arquivo " + nome + " não pode ser instalado.\rVerifique se o arquivo está em uso.";
-}
-
-std::string MensagemBancoNaoPreparado(const std::string& pastaTemporaria) {
-    return "Arquivo QEL.mdb não pode ser copiado para " + pastaTemporaria + ".\rVerifique se o arquivo está em uso.";
 }
 
 std::string MensagemCopiaVirtual(const std::string& instalado, const std::string& copia) {

@@ -37,9 +37,6 @@ inline constexpr const char* kConcluida =
 // "Arquivo <nome> não pode ser instalado." and "Verifique se o arquivo está em uso.".
 std::string MensagemArquivoNaoInstalado(const std::string& nome);
 
-// The medium's database could not be staged anew into the temporary folder.
-std::string MensagemBancoNaoPreparado(const std::string& pastaTemporaria);
-
 // An update found a second copy of the installed database that Windows kept for this
 // user (VirtualStore); both files are named.
 std::string MensagemCopiaVirtual(const std::string& instalado, const std::string& copia);

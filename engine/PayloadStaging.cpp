@@ -25,6 +25,7 @@ ResultadoPreparo PreparaArquivos(const WizardState& state, const KeepAlive& aCad
     for (std::size_t i = 0; i < kArquivosPreparados.size(); ++i) {
         const ArquivoPreparado& arquivo = kArquivosPreparados[i];
         const std::string copia = state.StagingDir + arquivo.copia;
+        resultado.ausente[i] = !fs::FileExists(arquivo.origem);
         resultado.copiado[i] = LiberaNome(copia) && fs::CopyOver(arquivo.origem, copia, aCadaPorcao);
         // A medium on read-only disks gives read-only copies; the run must be able to
         // replace and remove them later. Hidden, archive and the rest stay as copied.

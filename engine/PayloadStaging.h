@@ -22,12 +22,24 @@ inline constexpr std::array<ArquivoPreparado, 5> kArquivosPreparados{{
     {"zav2005.chm", "\\zav2005.chm"},
 }};
 
+// The database's row, which the run cannot do without.
+inline constexpr std::size_t kLinhaDoBanco = 1;
+
 // Which rows of the table were staged: a fresh copy of the medium's file is in place.
 struct ResultadoPreparo {
     std::array<bool, kArquivosPreparados.size()> copiado{};
+    std::array<bool, kArquivosPreparados.size()> ausente{};  // not on the medium: nothing to copy
     // The database: the carry-over adds rows to it, so an earlier attempt's copy must
     // never stand in for a fresh one.
-    bool BancoCopiado() const { return copiado[1]; }
+    bool BancoCopiado() const { return copiado[kLinhaDoBanco]; }
+    // The staged name of the first row that failed: a file of the medium that could not
+    // be staged, or the database, which the run cannot do without; null when none. A
+    // file missing from the medium is left to the step that needs it.
+    const char* Falhou() const {
+        for (std::size_t i = 0; i < copiado.size(); ++i)
+            if (!copiado[i] && (!ausente[i] || i == kLinhaDoBanco)) return kArquivosPreparados[i].copia + 1;
+        return nullptr;
+    }
 };
 
 // Copies each file of the table from the current folder (the medium) into

@@ -6,6 +6,8 @@
 
 #include <utility>
 
+#include "platform/CommonControls.h"
+
 namespace qel {
 
 // Owner of a GDI object (font, bitmap, brush) deleted by DeleteObject.
@@ -78,10 +80,10 @@ class ImageListHandle {
 public:
     ImageListHandle() = default;
     explicit ImageListHandle(HIMAGELIST h) : h_(h) {}
-    ~ImageListHandle() { if (h_) ImageList_Destroy(h_); }
+    ~ImageListHandle() { if (h_) comctl::ImageList_Destroy(h_); }
     ImageListHandle(ImageListHandle&& o) noexcept : h_(std::exchange(o.h_, nullptr)) {}
     ImageListHandle& operator=(ImageListHandle&& o) noexcept {
-        if (this != &o) { if (h_) ImageList_Destroy(h_); h_ = std::exchange(o.h_, nullptr); }
+        if (this != &o) { if (h_) comctl::ImageList_Destroy(h_); h_ = std::exchange(o.h_, nullptr); }
         return *this;
     }
     ImageListHandle(const ImageListHandle&) = delete;

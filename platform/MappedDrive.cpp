@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/Handles.h"
+#include "platform/SystemLibrary.h"
 
 namespace qel::fs {
 
@@ -26,14 +27,10 @@ bool ElevatedHalf() {
            type == TokenElevationTypeFull;
 }
 
-// WNetGetConnectionA, looked up at run time so that the program imports nothing beyond
-// the system's core libraries.
+// WNetGetConnectionA, from the system folder's mpr.dll (not a KnownDLL, so not imported).
 std::optional<std::string> MappedShare(char letter) {
     using GetConnection = DWORD(WINAPI*)(LPCSTR, LPSTR, LPDWORD);
-    static HMODULE mpr = LoadLibraryA("mpr.dll");
-    static const auto get =
-        mpr ? reinterpret_cast<GetConnection>(reinterpret_cast<void*>(GetProcAddress(mpr, "WNetGetConnectionA")))
-            : nullptr;
+    static const auto get = sys::SystemFunction<GetConnection>(L"mpr.dll", "WNetGetConnectionA");
     if (!get) return std::nullopt;
     const char drive[] = {letter, ':', '\0'};
     std::vector<char> remote(MAX_PATH + 1, '\0');

@@ -16,15 +16,15 @@ void StartedProcess::Close() {
     thread_.reset();
 }
 
-std::optional<StartedProcess> Start(const std::string& commandLine, const STARTUPINFOA& startup,
-                                    DWORD creationFlags) {
+std::optional<StartedProcess> Start(const std::string& program, const std::string& commandLine,
+                                    const STARTUPINFOA& startup, DWORD creationFlags, const std::string& folder) {
     // CreateProcessA may write into the command line it is given.
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     STARTUPINFOA si = startup;
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
-                        nullptr, &si, &pi)) {
+    if (!CreateProcessA(program.c_str(), line.data(), nullptr, nullptr, FALSE, creationFlags, nullptr,
+                        folder.c_str(), &si, &pi)) {
         const DWORD error = GetLastError();
         line.clear();
         line.shrink_to_fit();

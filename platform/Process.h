@@ -33,11 +33,12 @@ private:
     UniqueHandle thread_;
 };
 
-// CreateProcessA with the program taken from the command line (the platform's search
-// order for command lines finds a bare name), no security attributes, no inherited
-// handles, and this process's own environment and current folder. Nothing when the
-// program could not be started; the thread's last error then says why.
-std::optional<StartedProcess> Start(const std::string& commandLine, const STARTUPINFOA& startup,
-                                    DWORD creationFlags);
+// CreateProcessA with the program given by its full path, so that nothing is searched
+// for (a bare name on the command line would be looked for in this program's own folder
+// first), the command line as given, `folder` as the program's current folder, no
+// security attributes, no inherited handles, and this process's own environment. Nothing
+// when the program could not be started; the thread's last error then says why.
+std::optional<StartedProcess> Start(const std::string& program, const std::string& commandLine,
+                                    const STARTUPINFOA& startup, DWORD creationFlags, const std::string& folder);
 
 }  // namespace qel::proc

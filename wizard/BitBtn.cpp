@@ -5,22 +5,60 @@
 
 #include <string>
 
+#include "platform/CommonControls.h"
 #include "platform/GdiHandles.h"
+#include "platform/SystemLibrary.h"
 
 namespace qel {
 
+namespace {
+
+// The visual style's functions, from the system folder's uxtheme.dll (not a KnownDLL, so
+// never imported); all null when it cannot be loaded, and the buttons are then drawn
+// the classic way.
+struct Themes {
+    decltype(&::IsAppThemed) isAppThemed;
+    decltype(&::OpenThemeData) open;
+    decltype(&::DrawThemeParentBackground) drawParentBackground;
+    decltype(&::DrawThemeBackground) drawBackground;
+    decltype(&::GetThemeBackgroundContentRect) contentRect;
+    decltype(&::CloseThemeData) close;
+
+    bool Complete() const {
+        return isAppThemed && open && drawParentBackground && drawBackground && contentRect && close;
+    }
+};
+
+const Themes& ThemeFunctions() {
+    static const Themes themes = [] {
+        const wchar_t* const dll = L"uxtheme.dll";
+        Themes t{};
+        sys::LookUp(t.isAppThemed, dll, "IsAppThemed");
+        sys::LookUp(t.open, dll, "OpenThemeData");
+        sys::LookUp(t.drawParentBackground, dll, "DrawThemeParentBackground");
+        sys::LookUp(t.drawBackground, dll, "DrawThemeBackground");
+        sys::LookUp(t.contentRect, dll, "GetThemeBackgroundContentRect");
+        sys::LookUp(t.close, dll, "CloseThemeData");
+        return t;
+    }();
+    return themes;
+}
+
+}  // namespace
+
 RECT PaintButtonFace(HWND button, HDC dc, RECT r, const ButtonLook& look) {
-    if (IsAppThemed()) {
-        if (HTHEME theme = OpenThemeData(button, L"BUTTON")) {
+    const Themes& themes = ThemeFunctions();
+    if (themes.Complete() && themes.isAppThemed()) {
+        if (HTHEME theme = themes.open(button, L"BUTTON")) {
             int state = look.disabled ? PBS_DISABLED
                         : look.pressed ? PBS_PRESSED
                         : look.defaultLook ? PBS_DEFAULTED
                                            : PBS_NORMAL;
-            DrawThemeParentBackground(button, dc, &r);
-            DrawThemeBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
+            themes.drawParentBackground(button, dc, &r);
+            themes.drawBackground(theme, dc, BP_PUSHBUTTON, state, &r, nullptr);
             RECT content = r;
-            GetThemeBackgroundContentRect(theme, dc, BP_PUSHBUTTON, state, &r, &content);
-            CloseThemeData(theme);
+            themes.contentRect(theme, dc, BP_PUSHBUTTON, state, &r, &content);
+            themes.close(theme);
             return content;
         }
     }
@@ -68,14 +106,14 @@ void PaintBitBtn(const DRAWITEMSTRUCT& item, HIMAGELIST glyph, bool defaultLook,
     RECT textSize{0, 0, 0, 0};
     if (length > 0) DrawTextA(dc, caption, length, &textSize, DT_CALCRECT | DT_SINGLELINE);
     int glyphWidth = 0, glyphHeight = 0;
-    if (glyph) ImageList_GetIconSize(glyph, &glyphWidth, &glyphHeight);
+    if (glyph) comctl::ImageList_GetIconSize(glyph, &glyphWidth, &glyphHeight);
 
     const int shift = look.pressed ? 1 : 0;
     const BitBtnPlacement at =
         PlaceBitBtn(bounds.right - bounds.left, glyphWidth, textSize.right - textSize.left, gap);
     if (glyph) {
         const int y = bounds.top + (bounds.bottom - bounds.top - glyphHeight) / 2 + shift;
-        ImageList_Draw(glyph, look.disabled ? 1 : 0, dc, bounds.left + at.glyphLeft + shift, y,
+        comctl::ImageList_Draw(glyph, look.disabled ? 1 : 0, dc, bounds.left + at.glyphLeft + shift, y,
                        ILD_TRANSPARENT);
     }
     if (length > 0) {

@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "platform/CommonControls.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "wizard/BitBtn.h"
@@ -135,9 +136,9 @@ void DirectoryEdit::PaintButton(HDC dc) {
     look.pressed = pressed_;
     PaintButtonFace(button_, dc, r, look);
     int w = 0, h = 0;
-    ImageList_GetIconSize(picture_, &w, &h);
+    comctl::ImageList_GetIconSize(picture_, &w, &h);
     const int shift = pressed_ ? 1 : 0;
-    ImageList_Draw(picture_, 0, dc, (r.right - w) / 2 + shift, (r.bottom - h) / 2 + shift,
+    comctl::ImageList_Draw(picture_, 0, dc, (r.right - w) / 2 + shift, (r.bottom - h) / 2 + shift,
                    ILD_TRANSPARENT);
 }
 

@@ -1,5 +1,6 @@
 #include "wizard/Glyphs.h"
 
+#include "platform/CommonControls.h"
 #include "platform/Failure.h"
 #include "resources/resource.h"
 
@@ -18,9 +19,9 @@ ImageListHandle Glyphs::Load(HINSTANCE instance, int resourceId, int images) {
         Selected s(dc.get(), bitmap.get());
         transparent = GetPixel(dc.get(), 0, bm.bmHeight - 1);
     }
-    ImageListHandle list(ImageList_Create(bm.bmWidth / images, bm.bmHeight, ILC_COLOR24 | ILC_MASK,
+    ImageListHandle list(comctl::ImageList_Create(bm.bmWidth / images, bm.bmHeight, ILC_COLOR24 | ILC_MASK,
                                           images, 0));
-    if (!list.get() || ImageList_AddMasked(list.get(), bitmap.get(), transparent) < 0)
+    if (!list.get() || comctl::ImageList_AddMasked(list.get(), bitmap.get(), transparent) < 0)
         throw Failure("Cannot prepare a button picture");
     return list;
 }

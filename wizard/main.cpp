@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "engine/LoggedUi.h"
+#include "platform/CommonControls.h"
 #include "platform/Handles.h"
 #include "unattended/ProgramStart.h"
 #include "unattended/SilentInstall.h"
@@ -34,7 +35,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     // 1. The user-interface framework: COM for ADO and the shell, the common controls.
     qel::ComApartment com;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&icc);
+    qel::comctl::InitCommonControlsEx(icc);
     // The usage, what was not understood, and the log, when anything was asked for.
     std::unique_ptr<qel::InstallLog> log;
     if (!linha.Vazia()) {

@@ -47,7 +47,7 @@ inline void WalkToInstall(DemoSession& s, int type, const std::string& folder) {
     WizardSession::Answer(confirm, "&Yes");
 }
 
-inline void ExpectFinished(DemoSession& s) {
+inline void ExpectFinished(WizardSession& s) {
     HWND info = s.WaitDialog("Information", 120000);
     EXPECT_EQ(WizardSession::Message(info), kConcluida);
     WizardSession::Answer(info, "OK");

@@ -10,6 +10,7 @@
 #include "dbupgrade/DatabaseReplacement.h"
 #include "engine/DataAccessPrerequisite.h"
 #include "engine/InstallationRun.h"
+#include "engine/StagingFolder.h"
 #include "platform/FileSystem.h"
 #include "tests/e2e/DemoMedium.h"
 #include "tests/e2e/InstallSteps.h"
@@ -95,7 +96,8 @@ TEST(OfficePc, AFailedRestagingAfterAFailedReplacementIsReportedAndNoRowIsCarrie
         ASSERT_EQ(other.result, "held");
         s.Press("Instalar");
         WizardSession::Answer(s.WaitDialog("Confirm"), "&Yes");
-        EXPECT_EQ(ErrorShown(s), MensagemBancoNaoPreparado(TempDir() + "InstQEL"));
+        // The earlier staging folder cannot be made anew while its database is held.
+        EXPECT_EQ(ErrorShown(s), MensagemPastaNaoRemovida(TempDir() + "InstQEL"));
         EXPECT_TRUE(s.Program().Running());
     }
     EXPECT_EQ(ReadFile(db), before) << "the installed database is intact";

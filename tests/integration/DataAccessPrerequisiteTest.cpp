@@ -10,8 +10,10 @@
 #include <vector>
 
 #include "engine/DataAccessPrerequisite.h"
+#include "engine/StagingFolder.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/FailingSeam.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
@@ -93,9 +95,10 @@ TEST_F(InstalaAdo, StagedCopiesLoseTheReadOnlyBitAndKeepTheOthers) {
     MakeDatabase(temp / "InstQEL\\QEL.mdb");
     SetFileAttributesA((medium / "adot.mdb").c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
     SetFileAttributesA((medium / "oleaut.cab").c_str(), FILE_ATTRIBUTE_READONLY);
-    // A copy from an earlier attempt is replaced.
+    // The folder of an earlier attempt, with a file that is not the medium's, is made anew.
     ASSERT_TRUE(fs::MakeDir(temp / "InstADO"));
     WriteFile(Staged("mdacone.cab"), "tentativa anterior");
+    WriteFile(Staged("outro.dll"), "de outro");
 
     EXPECT_TRUE(InstalaADO(estado, dm, ui));
     DWORD a = GetFileAttributesA(Staged("adot.mdb").c_str());
@@ -103,6 +106,7 @@ TEST_F(InstalaAdo, StagedCopiesLoseTheReadOnlyBitAndKeepTheOthers) {
     EXPECT_TRUE(a & FILE_ATTRIBUTE_HIDDEN);
     EXPECT_FALSE(GetFileAttributesA(Staged("oleaut.cab").c_str()) & FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(ReadFile(Staged("mdacone.cab")), "conteudo de mdacone.cab");
+    EXPECT_FALSE(fs::FileExists(Staged("outro.dll")));
     for (const char* nome : {"adot.mdb", "oleaut.cab"})
         SetFileAttributesA((medium / nome).c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -132,8 +136,12 @@ TEST_F(InstalaAdo, ADamagedStagedDatabaseRunsTheSetupHiddenAndWaitsForIt) {
     EXPECT_TRUE(ui.dialogos.empty());
     EXPECT_FALSE(ui.fechada);
     ASSERT_TRUE(SetupRan());
+    // The staged copy by its full path, not the medium's (which would record the same).
     const std::string registro = ReadFile(Staged("registro-inicio.txt"));
-    EXPECT_NE(registro.find("linha=\"Setup.Exe\" /qnt\n"), std::string::npos) << registro;
+    EXPECT_NE(registro.find("linha=\"" + Staged("Setup.Exe") + "\" /qnt\n"), std::string::npos) << registro;
+    EXPECT_NE(text::Lower(registro).find("programa=" + text::Lower(Staged("setup.exe")) + "\n"), std::string::npos)
+        << registro;
+    EXPECT_NE(registro.find("pasta=" + temp.Path() + "\\InstADO\n"), std::string::npos) << registro;
     EXPECT_NE(registro.find("mostra=0\n"), std::string::npos) << registro;
     EXPECT_NE(registro.find("terminou=sim"), std::string::npos) << "returned before the setup ended";
     EXPECT_EQ(fs::CurrentDir(), temp.Path() + "\\InstADO");
@@ -180,6 +188,47 @@ TEST_F(InstalaAdo, ASetupThatCannotStartIsReportedWithTheSystemsReasonAndEndsThe
     EXPECT_NE(texto.find("Setup.Exe", 60), std::string::npos) << "the system's text names the program: " << texto;
     EXPECT_EQ(texto.find("%1"), std::string::npos) << texto;
     EXPECT_EQ(texto.substr(texto.size() - 10), "(erro 193)") << texto;
+}
+
+// A staging that fails stops the run before anything is probed or run, the window left
+// open with the animation stopped, so that Instalar can be pressed again.
+TEST_F(InstalaAdo, AStagingThatFailsStopsTheRunWithTheWindowOpen) {
+    WriteFile(medium / "disk.3", "3");
+    WriteFile(medium / "disk.4", "4");
+    const std::string pasta = temp.Path() + "\\InstADO";
+    const struct {
+        const char* caso;
+        fs::FileOp op;
+        const char* arquivo;
+        std::string texto;
+        ResultadoAdo::Fim fim;
+    } casos[] = {
+        {"a copy", fs::FileOp::Copy, "cabinet.dll", MensagemArquivoNaoPreparado("cabinet.dll", pasta),
+         ResultadoAdo::Fim::ArquivoNaoCopiado},
+        {"an earlier folder", fs::FileOp::RemoveEntry, "", MensagemPastaNaoRemovida(pasta),
+         ResultadoAdo::Fim::PastaNaoRemovida},
+    };
+    for (const auto& c : casos) {
+        SCOPED_TRACE(c.caso);
+        ScriptedUi one;
+        one.Responde(RespostaMensagem::Ok);
+        test::FailingSeam falha(c.op, c.arquivo);
+        ResultadoAdo r{};
+        {
+            fs::ScopedFileOpSeam sob(falha);
+            r = InstalaADO(estado, dm, one);
+        }
+        EXPECT_FALSE(r);
+        EXPECT_EQ(r.fim, c.fim);
+        ASSERT_EQ(one.dialogos.size(), 1u);
+        EXPECT_EQ(one.dialogos[0].texto, c.texto);
+        EXPECT_EQ(one.dialogos[0].tipo, TipoMensagem::Erro);
+        EXPECT_FALSE(one.fechada);
+        EXPECT_EQ(one.eventos.back(), "animacao:off");
+        EXPECT_FALSE(SetupRan());
+        EXPECT_FALSE(fs::FileExists(Staged("mdacone.cab"))) << "nothing after the failure is staged";
+        EXPECT_EQ(fs::CurrentDir(), medium.Path());
+    }
 }
 
 TEST_F(InstalaAdo, AStagingFolderThatCannotBeCreatedEndsTheRunWhereItStands) {

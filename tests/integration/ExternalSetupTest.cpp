@@ -10,6 +10,8 @@
 #include "engine/ExternalSetup.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
+#include "platform/Text.h"
+#include "platform/WidePath.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
 
@@ -34,9 +36,11 @@ std::map<std::string, std::string> RecordIn(const std::string& folder) {
 class Execucao : public testing::Test {
 protected:
     Execucao() : before_(fs::CurrentDir()) {
-        // The data-access setup is found in the current folder under this name.
+        // The data-access setup in its staging folder; the current folder holds another
+        // one, which must never be the one started.
         EXPECT_TRUE(CopyFileA((test::TestProgramDir() + kRecorder).c_str(), (work_ / "Setup.Exe").c_str(), FALSE));
-        EXPECT_TRUE(fs::ChangeDir(work_.Path()));
+        EXPECT_TRUE(CopyFileA((test::TestProgramDir() + kRecorder).c_str(), (current_ / "Setup.Exe").c_str(), FALSE));
+        EXPECT_TRUE(fs::ChangeDir(current_.Path()));
         SetEnvironmentVariableA("QEL_TESTE_AMBIENTE", "herdado do instalador");
     }
     ~Execucao() override {
@@ -54,12 +58,13 @@ protected:
     }
 
     TempFolder work_{"InstADO"};
+    TempFolder current_{"atual"};
     std::string before_;
 };
 
 TEST_F(Execucao, RunsTheSetupHiddenWithItsParametersAndWaitsUntilItHasEnded) {
     DWORD start = GetTickCount();
-    bool started = ExecutaEAguarda("Setup.Exe", "/qnt", 0);
+    bool started = ExecutaEAguarda(work_.Path(), "Setup.Exe", "/qnt", 0);
     DWORD elapsed = GetTickCount() - start;
 
     ASSERT_TRUE(started);
@@ -67,41 +72,47 @@ TEST_F(Execucao, RunsTheSetupHiddenWithItsParametersAndWaitsUntilItHasEnded) {
     // The child writes its last line after waiting 1.5 s, just before it ends.
     EXPECT_EQ(record["terminou"], "sim");
     EXPECT_GE(elapsed, 1450u);
-    EXPECT_EQ(record["linha"], "\"Setup.Exe\" /qnt");
-    EXPECT_EQ(record["linha"].size(), 16u);
+    // By its full path, in its own folder.
+    EXPECT_EQ(record["linha"], "\"" + work_ / "Setup.Exe" + "\" /qnt");
+    EXPECT_TRUE(fs::SamePath(text::Widen(record["programa"]), text::Widen(work_ / "Setup.Exe"))) << record["programa"];
+    EXPECT_EQ(record["pasta"], work_.Path());
+    EXPECT_FALSE(fs::FileExists(current_ / "registro-inicio.txt"));
     EXPECT_EQ(record["cb"], std::to_string(sizeof(STARTUPINFOA)));
     EXPECT_EQ(record["flags"], "1");
     EXPECT_EQ(record["mostra"], "0");
     EXPECT_EQ(record["posicao"], "0,0,0,0,0,0,0,0");
     EXPECT_EQ(record["prioridade"], std::to_string(NORMAL_PRIORITY_CLASS));
     EXPECT_EQ(record["console"], "propria");
-    // The installer's own current folder and environment.
-    EXPECT_EQ(record["pasta"], work_.Path());
+    // The installer's own environment; its current folder is left alone.
     EXPECT_EQ(record["ambiente"], "herdado do instalador");
-    EXPECT_EQ(fs::CurrentDir(), work_.Path());
+    EXPECT_EQ(fs::CurrentDir(), current_.Path());
 }
 
 TEST_F(Execucao, EmptyParametersStillEndWithTheBlankAndTheShowValueIsPassedOn) {
-    std::string program = work_ / "Setup.Exe";
-
-    ASSERT_TRUE(ExecutaEAguarda(program, "", SW_SHOWMINNOACTIVE));
+    ASSERT_TRUE(ExecutaEAguarda(work_.Path(), "Setup.Exe", "", SW_SHOWMINNOACTIVE));
 
     auto record = RecordIn(work_.Path());
-    EXPECT_EQ(record["linha"], "\"" + program + "\" ");
+    EXPECT_EQ(record["linha"], "\"" + work_ / "Setup.Exe" + "\" ");
     EXPECT_EQ(record["mostra"], std::to_string(SW_SHOWMINNOACTIVE));
     EXPECT_EQ(record["terminou"], "sim");
 }
 
-TEST_F(Execucao, AProgramThatDoesNotExistGivesNoAtOnce) {
+TEST_F(Execucao, AProgramThatIsNotInItsFolderGivesNoAtOnceAndIsNeverLookedForElsewhere) {
+    TempFolder empty("vazia");
     DWORD start = GetTickCount();
-    EXPECT_FALSE(ExecutaEAguarda("NaoExiste.Exe", "/qnt", 0));
-    EXPECT_FALSE(ExecutaEAguarda(work_ / "nada\\Setup.Exe", "/qnt", 0));
+    EXPECT_FALSE(ExecutaEAguarda(work_.Path(), "NaoExiste.Exe", "/qnt", 0));
+    EXPECT_FALSE(ExecutaEAguarda(work_ / "nada", "Setup.Exe", "/qnt", 0));
+    // Neither the current folder's copy nor one beside this program is taken.
+    EXPECT_FALSE(ExecutaEAguarda(empty.Path(), "Setup.Exe", "/qnt", 0));
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
+    EXPECT_FALSE(ExecutaEAguarda(empty.Path(), kRecorder, "/qnt", 0));
     EXPECT_LT(GetTickCount() - start, 1000u);
-    EXPECT_FALSE(fs::FileExists(work_ / "registro-inicio.txt"));
+    for (const std::string& folder : {work_.Path(), current_.Path(), empty.Path()})
+        EXPECT_FALSE(fs::FileExists(folder + "\\registro-inicio.txt")) << folder;
 }
 
 TEST_F(Execucao, LeavesNoHandleOfTheProgramOpen) {
-    ASSERT_TRUE(ExecutaEAguarda("Setup.Exe", "/espera=0", 0));
+    ASSERT_TRUE(ExecutaEAguarda(work_.Path(), "Setup.Exe", "/espera=0", 0));
 
     // An ended process or thread can still be opened by its id for as long as someone
     // holds a handle to it. The new console's host may hold one a moment longer.
@@ -137,7 +148,7 @@ TEST_F(Execucao, ASetupThatSendsOurWindowAMessageIsAnsweredWhileWeWait) {
     ASSERT_NE(janela, nullptr);
     int passes = 0;
     const bool started = ExecutaEAguarda(
-        "Setup.Exe", "/espera=0 /janela=" + std::to_string(reinterpret_cast<uintptr_t>(janela)), 0, [&] {
+        work_.Path(), "Setup.Exe", "/espera=0 /janela=" + std::to_string(reinterpret_cast<uintptr_t>(janela)), 0, [&] {
             ++passes;
             MSG msg;
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);

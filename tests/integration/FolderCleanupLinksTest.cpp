@@ -4,8 +4,10 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "engine/FolderCleanup.h"
+#include "engine/StagingFolder.h"
 #include "tests/integration/FolderCleanupFixture.h"
 #include "tests/support/Links.h"
 
@@ -106,6 +108,31 @@ TEST_P(LimpezaComLigacoes, AFolderThatIsItselfALinkIsNotEmptiedThrough) {
     ExpectTargetsUntouched();
     ExpectGoneOrIntact("InstQEL", "precioso.txt");
     EXPECT_EQ(ui_.processamentos, 0);
+}
+
+// A staging folder to be made where a link stands: the link itself goes and the folder is
+// made (where the platform can remove a link without following it), or the run is told
+// that the name could not be freed (Wine's Unix links); never is anything removed
+// through the link or put where it leads.
+TEST_P(LimpezaComLigacoes, AStagingFolderIsMadeWhereALinkStoodOrNotAtAllAndWhatItLedToStays) {
+    SkipUnlessThisKindCanBeMade();
+    if (IsSkipped()) return;
+    ASSERT_TRUE(Link(temp_ / "fora", "InstQEL", true));
+    std::vector<std::string> names = {"InstQEL"};
+    if (Link(fileTarget_, "InstADO", false)) names.push_back("InstADO");
+    for (const std::string& name : names) {
+        SCOPED_TRACE(name);
+        const PastaTemporaria made = CriaPastaTemporaria(temp_ / name, ui_);
+        ExpectTargetsUntouched();
+        if (made) {
+            EXPECT_TRUE(fs::DirectoryExists(temp_ / name));
+            EXPECT_FALSE(Exists(temp_ / name + "\\precioso.txt")) << "a folder of its own, not the link's";
+        } else {
+            EXPECT_EQ(made.falha, PastaTemporaria::Falha::NaoRemovida);
+            ExpectGoneOrIntact("InstQEL", "precioso.txt");
+        }
+    }
+    EXPECT_FALSE(fs::FileExists(temp_ / "fora\\QEL.exe"));
 }
 
 INSTANTIATE_TEST_SUITE_P(TodosOsTipos, LimpezaComLigacoes,

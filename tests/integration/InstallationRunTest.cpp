@@ -11,10 +11,12 @@
 #include "dbupgrade/DatabaseReplacement.h"
 #include "engine/InstallGuard.h"
 #include "engine/InstallationRun.h"
+#include "engine/StagingFolder.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/integration/OtherProcess.h"
+#include "tests/support/FailingSeam.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WineVolumes.h"
@@ -318,6 +320,29 @@ TEST_F(Run, FoldersThatCannotBeUsedEndTheRunAndCloseTheWindow) {
     EXPECT_EQ(ExecutaCom(missing, 0, target), Desfecho::MidiaIncompleta);
     EXPECT_EQ(missing.dialogos.back().texto, "Diret\xF3rio de instala\xE7\xE3o n\xE3o encontrado!");
     EXPECT_TRUE(missing.fechada);
+}
+
+// The staging folders are made anew for every run and everything installed comes from
+// them as copied: folders left by someone else are replaced, and a staging copy that
+// fails stops the run before anything is installed, the window open on page 3.
+TEST_F(Run, TheStagingFolderIsMadeAnewAndAStagingThatFailsInstallsNothing) {
+    const std::string pasta = temp + "\\InstQEL";
+    ASSERT_TRUE(fs::MakeDir(pasta));
+    WriteFile(pasta + "\\QEL.exe", "programa de outro");
+    WriteFile(temp + "\\InstADO", "arquivo de outro");
+    {
+        test::FailingSeam falha(fs::FileOp::Copy, "midas.dl_");
+        fs::ScopedFileOpSeam sob(falha);
+        EXPECT_EQ(Executa(0, 1), Desfecho::ArquivoNaoInstalado);
+    }
+    EXPECT_EQ(Textos(), (std::vector<std::string>{mensagens::kConfirma, MensagemArquivoNaoPreparado("midas.dll", pasta)}));
+    EXPECT_FALSE(ui.fechada);
+    EXPECT_FALSE(ui.animacaoLigada);
+    EXPECT_FALSE(fs::FileExists(target + "\\QEL.exe")) << "nothing installed";
+
+    ScriptedUi again;
+    EXPECT_EQ(ExecutaCom(again, 0, target), Desfecho::Concluida);
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo") << "the medium's program, never another's";
 }
 
 TEST_F(Run, AFreshInstallWhoseProbeFailsWithoutTheDataAccessPartsStopsBeforeInstalling) {

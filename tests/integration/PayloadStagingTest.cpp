@@ -137,11 +137,13 @@ TEST_F(Preparacao, LeavesAWritableCopyExactlyAsTheCopyMadeIt) {
 TEST_F(Preparacao, AMediumWithoutMidasStagesTheOtherFour) {
     ASSERT_TRUE(DeleteFileA((medium_ / "midas.dl_").c_str()));
 
-    PreparaArquivos(state_);
+    const ResultadoPreparo r = PreparaArquivos(state_);
 
     EXPECT_EQ(NamesIn(staging_.Path()),
               (std::vector<std::string>{"QEL.exe", "QEL.mdb", "zav2003.chm", "zav2005.chm"}));
     EXPECT_EQ(ReadFile(staging_ / "zav2005.chm"), "ajuda 2005");
+    EXPECT_EQ(r.ausente, (std::array<bool, 5>{false, false, true, false, false}));
+    EXPECT_EQ(r.Falhou(), nullptr) << "a file missing from the medium is no failure of staging";
 }
 
 TEST_F(Preparacao, StagesOverAnEarlierAttemptAndLeavesOtherFilesAlone) {
@@ -178,6 +180,9 @@ TEST_F(Preparacao, ACopyThatFailsNeverLeavesAnEarlierOneAsIfFreshAndTheNextRowsG
     EXPECT_EQ(ReadFile(staging_ / "zav2005.chm"), "ajuda 2005");
     EXPECT_EQ(r.copiado, (std::array<bool, 5>{false, false, true, true, true}));
     EXPECT_FALSE(r.BancoCopiado());
+    EXPECT_STREQ(r.Falhou(), "QEL.mdb") << "the program is missing from the medium; the database failed";
+    ASSERT_TRUE(DeleteFileA((medium_ / "QEL.md_").c_str()));
+    EXPECT_STREQ(PreparaArquivos(state_).Falhou(), "QEL.mdb") << "the run cannot do without the database";
 }
 
 TEST_F(Preparacao, AStagingFolderThatIsMissingStagesNothingAndRaisesNothing) {

@@ -25,8 +25,9 @@ int main() {
 
     STARTUPINFOA si;
     GetStartupInfoA(&si);
-    char pasta[MAX_PATH + 1] = "";
+    char pasta[MAX_PATH + 1] = "", programa[MAX_PATH + 1] = "";
     GetCurrentDirectoryA(sizeof pasta, pasta);
+    GetModuleFileNameA(nullptr, programa, sizeof programa);
     char ambiente[256] = "(nenhum)";
     GetEnvironmentVariableA("QEL_TESTE_AMBIENTE", ambiente, sizeof ambiente);
     // A console of its own has this process alone attached to it.
@@ -53,6 +54,7 @@ int main() {
                 Number(si.cbReserved2) + "\n";
     registro += "prioridade=" + Number(GetPriorityClass(GetCurrentProcess())) + "\n";
     registro += "pasta=" + std::string(pasta) + "\n";
+    registro += "programa=" + std::string(programa) + "\n";
     registro += "ambiente=" + std::string(ambiente) + "\n";
     registro += std::string("console=") + (consolePropria ? "propria" : "outra") + "\n";
     registro += "processo=" + Number(GetCurrentProcessId()) + "\n";

@@ -9,6 +9,7 @@
 
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
+#include "tests/support/DllOverrides.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
 #include "wizard/Instalador_NEW.h"
@@ -132,30 +133,12 @@ TEST(Program, StartsWithItsWizardWindowAndEndsWhenItCloses) {
     EXPECT_EQ(code, 1602u) << "closed before any run ended: cancelled by the user";
 }
 
-// Wine takes DLL overrides of a program started from another Wine program from the
-// registry, per program name: a copy of the wizard under its own name gets ADO disabled.
-class AdoDisabledFor {
-public:
-    explicit AdoDisabledFor(const std::string& exeName)
-        : key_("Software\\Wine\\AppDefaults\\" + exeName + "\\DllOverrides") {
-        HKEY k;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &k,
-                            nullptr) == ERROR_SUCCESS) {
-            RegSetValueExA(k, "msado15", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
-            RegCloseKey(k);
-        }
-    }
-    ~AdoDisabledFor() { RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str()); }
-
-private:
-    std::string key_;
-};
-
 TEST(Program, WithoutTheAdoRunTimeReportsItAndNeverShowsTheWizard) {
     test::TempFolder medium("noado");
     const std::string exe = medium / "InstalaSemAdo.exe";
     ASSERT_TRUE(CopyFileA(test::WizardExe().c_str(), exe.c_str(), FALSE));
-    AdoDisabledFor disabled("InstalaSemAdo.exe");
+    // A copy of the wizard under its own name gets ADO disabled.
+    test::DllOverrides disabled("InstalaSemAdo.exe", {{"msado15", ""}});
     auto p = test::Launch(exe, "", medium.Path());
     HWND box = test::WaitForTopWindow(p.pid, "Application Error", 20000);
     ASSERT_NE(box, nullptr) << "no start-up failure shown";

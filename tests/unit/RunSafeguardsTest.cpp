@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/InstallationRun.h"
+#include "engine/StagingFolder.h"
 #include "platform/ErrorText.h"
 #include "platform/MappedDrive.h"
 #include "platform/Retry.h"
@@ -156,8 +157,11 @@ TEST(RunMessages, TheNewMessagesNameTheFilesTheyAreAbout) {
               "Existe outra c\xF3pia do banco de dados, gravada pelo Windows para este usu\xE1rio:\rC:\\VS\\QEL\\QEL.mdb"
               "\rBanco de dados da pasta de instala\xE7\xE3o:\rC:\\QEL\\QEL.mdb\rVerifique qual delas cont\xE9m os "
               "dados atuais. A atualiza\xE7\xE3o n\xE3o foi feita.");
-    EXPECT_EQ(MensagemBancoNaoPreparado("C:\\Temp\\InstQEL"),
+    EXPECT_EQ(MensagemArquivoNaoPreparado("QEL.mdb", "C:\\Temp\\InstQEL"),
               "Arquivo QEL.mdb n\xE3o pode ser copiado para C:\\Temp\\InstQEL.\rVerifique se o arquivo est\xE1 em uso.");
+    EXPECT_EQ(MensagemPastaNaoRemovida("C:\\Temp\\InstADO"),
+              "A pasta tempor\xE1ria C:\\Temp\\InstADO, de uma instala\xE7\xE3o anterior, n\xE3o p\xF4" "de ser "
+              "removida.\rFeche os programas que estejam usando arquivos dessa pasta e tente novamente.");
 }
 
 TEST(ErrorText, TheSystemsReasonNamesTheProgramAndCarriesTheCode) {

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/CommonControls.h"
 #include "platform/Handles.h"
 #include "tools/bench/StepClock.h"
 #include "tools/uidriver/Timing.h"
@@ -47,7 +48,7 @@ int Child(const char* stepsFile) {
     qel::ComApartment com;
     ends.push_back(SinceCreation());
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&icc);
+    qel::comctl::InitCommonControlsEx(icc);  // as the wizard loads it
     ends.push_back(SinceCreation());
     { qel::WizardFonts fonts{qel::LayoutScale(qel::LayoutScale::SystemDpi())}; }
     ends.push_back(SinceCreation());

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/CommonControls.h"
 #include "platform/Failure.h"
 #include "platform/Handles.h"
 #include "tools/uidriver/UiDriver.h"
@@ -105,7 +106,7 @@ int main(int argc, char** argv) {
     g_folder = argv[1];
     ComApartment com;
     INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_ANIMATE_CLASS};
-    InitCommonControlsEx(&icc);
+    comctl::InitCommonControlsEx(icc);
     try {
         TfrmInstala frm(GetModuleHandleA(nullptr));
         frm.Show();
