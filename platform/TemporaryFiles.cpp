@@ -58,22 +58,22 @@ std::optional<DWORD> TemporaryOwner(const std::string& fileName) {
 
 std::vector<std::string> RemoveLeftovers(const std::string& folder, const std::vector<std::string>& alsoNamed) {
     std::vector<std::string> found;
+    for (const std::string& name : alsoNamed)
+        if (FileExists(folder + "\\" + name)) found.push_back(name);
+    // Only the names that begin as ours are listed: a system folder holds thousands.
     WIN32_FIND_DATAA entry;
-    const FindHandle listing(FindFirstFileA((folder + "\\*").c_str(), &entry));
-    if (!listing) return found;
-    do {
-        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-        const std::string name = entry.cFileName;
-        const std::optional<DWORD> owner = TemporaryOwner(name);
-        const bool named = std::any_of(alsoNamed.begin(), alsoNamed.end(),
-                                       [&](const std::string& n) { return SameName(n, name); });
-        if ((owner && !RunningElsewhere(*owner)) || named) found.push_back(name);
-    } while (FindNextFileA(listing.get(), &entry));
+    const FindHandle listing(FindFirstFileA((folder + "\\" + kPrefix + "*").c_str(), &entry));
+    if (listing) {
+        do {
+            const std::optional<DWORD> owner = TemporaryOwner(entry.cFileName);
+            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && owner && !RunningElsewhere(*owner))
+                found.push_back(entry.cFileName);
+        } while (FindNextFileA(listing.get(), &entry));
+    }
     std::sort(found.begin(), found.end());
     std::vector<std::string> removed;
-    for (const std::string& name : found) {
+    for (const std::string& name : found)
         if (Remove(folder + "\\" + name)) removed.push_back(name);
-    }
     return removed;
 }
 
