@@ -6,7 +6,8 @@ namespace qel {
 
 enum class Desfecho {
     Concluida,                 // installed or updated, nothing else needed
-    ConcluidaReiniciar,        // installed; the data-access setup ran, restart the computer
+    ConcluidaReiniciar,        // installed; restart the computer: the data-access setup ran, or the
+                               // support library in use goes in at the restart
     LinhaDeComandoInvalida,    // the command line was not understood (or the log cannot be written)
     MidiaIncompleta,           // a part of the installation medium is missing or cannot be reached
     PastaInadequada,           // the folder cannot be created or does not fit the installation type
@@ -53,7 +54,8 @@ constexpr const char* SignificadoDoCodigo(Desfecho d) {
     switch (d) {
         case Desfecho::Concluida: return "instalado ou atualizado, nada mais a fazer";
         case Desfecho::ConcluidaReiniciar:
-            return "instalado ou atualizado; os componentes de acesso a dados foram instalados, reinicie o computador";
+            return "instalado ou atualizado; reinicie o computador (os componentes de acesso a dados foram "
+                   "instalados, ou a biblioteca midas.dll em uso será colocada ao reiniciar)";
         case Desfecho::LinhaDeComandoInvalida:
             return "linha de comando não entendida (ou o arquivo de registro não pode ser gravado)";
         case Desfecho::MidiaIncompleta: return "mídia de instalação incompleta";

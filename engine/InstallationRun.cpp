@@ -8,6 +8,7 @@
 #include "dbupgrade/DatabaseReplacement.h"
 #include "dbupgrade/VersionCheck.h"
 #include "engine/DataAccessPrerequisite.h"
+#include "engine/FilePlacement.h"
 #include "engine/FolderCleanup.h"
 #include "engine/InstallGuard.h"
 #include "engine/PayloadStaging.h"
@@ -20,6 +21,7 @@ namespace {
 
 constexpr int kInstalacaoNova = 0;
 constexpr int kAtualizacao = 1;
+constexpr const char* kAjudas[] = {"zav2003.chm", "zav2005.chm"};
 
 void Erro(UiPort& ui, const std::string& texto) {
     ui.MostraMensagem(texto, TipoMensagem::Erro, BotoesMensagem::Ok);
@@ -107,18 +109,6 @@ bool SeraSubstituido(const WizardState& estado) {
     } catch (const std::exception&) {
         return false;
     }
-}
-
-// A copy into the install folder or the system folder, without the download mark the
-// medium's file may carry; the log says how it went, with the system's reason.
-bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo, UiPort& ui) {
-    const bool copiado = fs::CopyOver(origem, destino, vivo);
-    // Taken at once: making the log's texts may change the thread's last error.
-    const DWORD erro = copiado ? 0 : GetLastError();
-    if (copiado) fs::RemoveZoneMark(destino);
-    ui.Relata("Cópia de " + origem, copiado ? "ok, em " + destino
-                                             : "falhou, em " + destino + ": " + text::SystemErrorText(erro, destino));
-    return copiado;
 }
 
 // The update's database step. Anything but Concluida ends the run with the window left
@@ -216,33 +206,41 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui))
         return Desfecho::BancoNaoSubstituido;
 
-    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo, ui))
+    // Every file is written whole beside its place first. In an update the program and the
+    // help files take their names only once the database step has succeeded, and nobody
+    // can start the old program meanwhile; in a fresh install the database goes in last: a
+    // folder without it is an installation that did not happen.
+    ColocacaoDeArquivos novos(estado.TargetDir, vivo, ui, {kNovoProvisorio, kBackupProvisorio});
+    if (!novos.Prepara("QEL.exe") || !(tipo == kAtualizacao ? novos.Reserva("QEL.exe") : novos.Coloca("QEL.exe")))
         return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
-    // The support library is never replaced once the system folder has one.
-    if (!fs::FileExists(estado.SystemDir + "\\midas.dll"))
-        Coloca("midas.dll", estado.SystemDir + "\\midas.dll", vivo, ui);
-    else
-        ui.Relata("Cópia de midas.dll", "mantida a de " + estado.SystemDir);
+    for (const char* ajuda : kAjudas) novos.Prepara(ajuda);
+    if (ColocaBiblioteca(estado, vivo, ui) == ResultadoBiblioteca::NoReinicio) reiniciar = true;
 
     std::string aviso;  // a further line of the completion message
+    // A help file that cannot be placed is reported and the run goes on, but it did not
+    // install everything.
+    Desfecho desfecho = reiniciar ? Desfecho::ConcluidaReiniciar : Desfecho::Concluida;
+    auto colocaAjudas = [&] {
+        for (const char* ajuda : kAjudas)
+            if (!novos.Coloca(ajuda)) {
+                Erro(ui, MensagemArquivoNaoInstalado(ajuda));
+                desfecho = Desfecho::ArquivoNaoInstalado;
+            }
+    };
     if (tipo == kInstalacaoNova) {
-        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo, ui))
+        colocaAjudas();
+        // Never over a database that appeared meanwhile.
+        if (!novos.Coloca("QEL.mdb", false))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"), Desfecho::ArquivoNaoInstalado);
     } else {
         seFalhar = Desfecho::FalhaNoBanco;
         const Desfecho banco = AtualizaBanco(estado, ui, aviso);
         if (banco != Desfecho::Concluida) return banco;
         seFalhar = Desfecho::OutraFalha;
+        if (!novos.Coloca("QEL.exe"))
+            return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
+        colocaAjudas();
     }
-
-    // A help file that cannot be placed is reported and the run goes on, but it did not
-    // install everything.
-    Desfecho desfecho = reiniciar ? Desfecho::ConcluidaReiniciar : Desfecho::Concluida;
-    for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
-        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, vivo, ui)) {
-            Erro(ui, MensagemArquivoNaoInstalado(ajuda));
-            desfecho = Desfecho::ArquivoNaoInstalado;
-        }
 
     fs::ChangeDir(estado.TempDir);
     pastaDeTrabalho.pasta->Release();

@@ -59,14 +59,11 @@ std::optional<DWORD> ReadChunk(HANDLE file, std::vector<char>& buffer) {
     return total;
 }
 
-}  // namespace
-
-UniqueHandle OpenForReading(const std::string& name, DWORD share) {
+UniqueHandle OpenExisting(const std::string& name, DWORD access, DWORD share, DWORD flags, RetryBudget& budget) {
     UniqueHandle file;
-    const bool opened = Retrying(name, [&] {
+    const bool opened = Retrying(budget, name, [&] {
         return Attempted(FileOp::Open, name, [&] {
-            file.reset(CreateFileA(name.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+            file.reset(CreateFileA(name.c_str(), access, share, nullptr, OPEN_EXISTING, flags, nullptr));
             return static_cast<bool>(file);
         });
     });
@@ -77,6 +74,13 @@ UniqueHandle OpenForReading(const std::string& name, DWORD share) {
         SetLastError(error);
     }
     return file;
+}
+
+}  // namespace
+
+UniqueHandle OpenForReading(const std::string& name, DWORD share) {
+    RetryBudget budget;
+    return OpenExisting(name, GENERIC_READ, share, FILE_FLAG_SEQUENTIAL_SCAN, budget);
 }
 
 bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& between) {
@@ -108,6 +112,24 @@ bool MoveWriteThrough(const std::string& from, const std::string& to, bool repla
     return Retrying(to, [&] {
         return Attempted(FileOp::Move, from, to, [&] { return MoveFileExA(from.c_str(), to.c_str(), flags) != 0; });
     });
+}
+
+UniqueHandle OpenToReplace(const std::string& name, const KeepAlive& between) {
+    // Windows refuses to open a read-only file for writing, and to replace it; Wine running
+    // as root opens it all the same.
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return {};
+    }
+    RetryBudget budget;
+    if (between) budget.WhileWaiting(between);
+    return OpenExisting(name, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, budget);
+}
+
+bool MoveAtRestart(const std::string& from, const std::string& to) {
+    return Attempted(FileOp::MoveAtRestart, from, to,
+                     [&] { return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_DELAY_UNTIL_REBOOT) != 0; });
 }
 
 std::optional<bool> SameContents(const std::string& a, const std::string& b) {

@@ -30,6 +30,19 @@ bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& betw
 // without, an existing new name makes it fail.
 bool MoveWriteThrough(const std::string& from, const std::string& to, bool replace);
 
+// Opens an existing file for writing while sharing it with nobody, as a file that is to be
+// replaced must be: this fails while another program has it open or runs it, and when it
+// is read-only; while the handle is held, nobody else can open, start or change it.
+// Nothing of the file changes. An empty handle when it cannot be had (the last error says
+// why). between is called while a brief hold is waited out.
+UniqueHandle OpenToReplace(const std::string& name, const KeepAlive& between = {});
+
+// MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the rename is recorded, and the system makes
+// it at its next start, before any program can hold the new name. It does not replace an
+// existing file then. Recording needs administrator rights; the source must stay where it
+// is until the restart.
+bool MoveAtRestart(const std::string& from, const std::string& to);
+
 // Whether two files hold the same bytes, read while sharing them with everyone; nothing
 // when either cannot be read.
 std::optional<bool> SameContents(const std::string& a, const std::string& b);

@@ -1,7 +1,8 @@
 #pragma once
 // One seam under every file operation of an installation run: the staging folder made,
-// the staging copies, the attribute changes, the copies into place, the replacement's
-// opens, reads, writes, flushes and renames, the removal of the download mark, the
+// the staging copies, the attribute changes, the files put into place and the database
+// replaced (opens, reads, writes, flushes and renames, and the rename left for the next
+// restart), the removal of what an interrupted run left, of the download mark, the
 // cleanup's deletions, and every call of the embedded database engine on its files
 // (opens, reads, writes, flushes, truncations, locks and deletions of the databases and
 // their journals; dbupgrade/SqliteFileSeam.h). Each attempt of such an operation passes
@@ -27,6 +28,7 @@ enum class FileOp {
     Truncate,     // an open file cut to a length (the engine)
     Lock,         // a lock on an open file taken or given back (the engine)
     Move,         // a rename (path: the old name, target: the new one)
+    MoveAtRestart,  // a rename recorded for the next restart of the system (names as Move)
     Delete,       // a file deleted by name
     RemoveMark,   // the download mark (Zone.Identifier stream) removed from a file
     RemoveEntry,  // the cleanup removing a file or an emptied folder

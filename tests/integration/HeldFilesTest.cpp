@@ -54,6 +54,8 @@ TEST_F(HeldFiles, EachOperationWaitsOutABriefHoldOfAnotherProgram) {
         {"delete a file a scanner holds", "hold-reader", "a.dat", [&] { return fs::Remove(a); }, nullptr},
         {"open for reading a file another program writes", "hold-handle", "a.dat",
          [&] { return static_cast<bool>(fs::OpenForReading(a, FILE_SHARE_READ)); }, "a.dat"},
+        {"hold a file to be replaced that a scanner reads", "hold-reader", "a.dat",
+         [&] { return static_cast<bool>(fs::OpenToReplace(a)); }, "a.dat"},
     };
     for (const Caso& c : casos) {
         SCOPED_TRACE(c.nome);
@@ -95,6 +97,7 @@ TEST_F(HeldFiles, AFileHeldForGoodIsReportedAfterAboutFiveSecondsAndOtherErrorsA
     WriteFile(pasta / "somente-leitura", "x");
     ASSERT_TRUE(SetFileAttributesA((pasta / "somente-leitura").c_str(), FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(fs::Remove(pasta / "somente-leitura")) << "access denied for good";
+    EXPECT_FALSE(fs::OpenToReplace(pasta / "somente-leitura")) << "a read-only file cannot be replaced";
     EXPECT_FALSE(fs::CopyOver(banco, pasta.Path())) << "a folder in the way";
     EXPECT_LT(Since(inicio), 500u) << "nothing there to wait for";
     SetFileAttributesA((pasta / "somente-leitura").c_str(), FILE_ATTRIBUTE_NORMAL);

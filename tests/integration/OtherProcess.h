@@ -20,6 +20,7 @@ public:
 
     // Lets go of the file, waits for the helper to end and returns its last report.
     std::string Release();
+    DWORD Pid() const { return process_.pid; }
 
     std::string result;
 

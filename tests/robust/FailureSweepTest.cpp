@@ -65,23 +65,7 @@ private:
     const fs::FileOpCall* pendente_ = nullptr;
 };
 
-// Rows of the carried tables (all of them, or those an update carries) and the two
-// versions of a database file.
-struct Conteudo {
-    std::vector<std::vector<std::string>> linhas;
-    std::vector<std::string> versoes;
-    bool operator==(const Conteudo&) const = default;
-};
-
-Conteudo Le(const std::string& banco, const std::vector<std::vector<std::string>>& colunas, bool soCarregadas) {
-    test::Leitura leitura(banco);
-    Conteudo c;
-    for (std::size_t i = 0; i < kTabelasMigradas.size(); ++i)
-        c.linhas.push_back(leitura.Linhas(kTabelasMigradas[i], colunas[i],
-                                          soCarregadas ? test::OndeCarregadas(kTabelasMigradas[i]) : "1"));
-    c.versoes = leitura.Linhas("TA_SISTEMA", {"DE_VERSAO_BANCO", "DE_VERSAO_SISTEMA"});
-    return c;
-}
+using test::Conteudo;
 
 class FailureSweep : public testing::Test {
 protected:
@@ -108,9 +92,8 @@ protected:
 
     Conteudo Do(const std::string& bytes, bool soCarregadas) {
         test::WriteFile(raiz / "conteudo.mdb", bytes);
-        if (colunas.empty())
-            for (const char* t : kTabelasMigradas) colunas.push_back(test::Leitura(raiz / "conteudo.mdb").Colunas(t));
-        return Le(raiz / "conteudo.mdb", colunas, soCarregadas);
+        if (colunas.empty()) colunas = test::ColunasLevadas(raiz / "conteudo.mdb");
+        return test::LeConteudo(raiz / "conteudo.mdb", colunas, soCarregadas);
     }
 
     test::TempFolder raiz{"qelsweep"};
@@ -121,16 +104,11 @@ protected:
     TdmInstalaQel dm;
 };
 
-// A backup left by a replacement that failed has the clock's second in its name; the
-// next one must not need the same name (a replacement never writes over a file).
-void OutroSegundo(const test::Instalacao& inst) {
-    for (;;) {
-        SYSTEMTIME agora;
-        GetLocalTime(&agora);
-        const std::vector<std::string> b = inst.Backups();
-        if (std::find(b.begin(), b.end(), NomeBackup("QEL.mdb", agora)) == b.end()) return;
-        Sleep(50);
-    }
+// Never the new program with a database its update did not finish with.
+void ProgramaAntigo(const test::Instalacao& inst, const std::string& caso) {
+    for (const std::string& nome : test::kArquivosDoPrograma)
+        EXPECT_EQ(test::ReadFile(inst.pasta + "\\" + nome), test::Antigo(nome))
+            << caso << ": " << nome << " replaced, but the database step did not finish";
 }
 
 void FailureSweep::Varre(const Caminho& caminho) {
@@ -194,7 +172,7 @@ void FailureSweep::Varre(const Caminho& caminho) {
             caminho.depoisDaFalha(inst, a, caso);
             if (testing::Test::HasFatalFailure()) return;
 
-            if (!test::Completa(a.desfecho)) OutroSegundo(inst);
+            if (!test::Completa(a.desfecho)) inst.OutroSegundo();
             vigia.Caso(caso + ", then an update without failures");
             const auto t1 = std::chrono::steady_clock::now();
             const test::Atualizacao b = inst.Atualiza(midia, dm);
@@ -202,6 +180,8 @@ void FailureSweep::Varre(const Caminho& caminho) {
             vigia.Fim();
             EXPECT_TRUE(test::Completa(b.desfecho)) << caso << ", then again: " << b.mensagem;
             caminho.depoisDeOutra(inst, caso + ", then again");
+            for (const std::string& nome : test::kArquivosDoPrograma)
+                EXPECT_EQ(test::ReadFile(inst.pasta + "\\" + nome), midia.Novo(nome)) << caso << ", then again: " << nome;
             std::vector<std::string> esperados = inst.Backups();
             esperados.push_back("QEL.mdb");
             esperados.insert(esperados.end(), test::kArquivosDoPrograma.begin(), test::kArquivosDoPrograma.end());
@@ -232,10 +212,9 @@ TEST_F(FailureSweep, AFailureAtEveryFileOperationOfACarryOverLosesNothing) {
     // QEL.mdb is the new database (schema 3.2.0, stamped or not yet), each row dated
     // before 2007 carried exactly once, and every backup is the installed database.
     auto novo = [&](const test::Instalacao& inst, const std::string& caso) {
-        const Conteudo visto = Le(inst.banco, colunas, false);
+        const Conteudo visto = test::LeConteudo(inst.banco, colunas, false);
         EXPECT_EQ(visto.linhas, carregado.linhas) << caso << ": QEL.mdb does not hold the carried rows";
-        EXPECT_TRUE(visto.versoes == std::vector<std::string>{"x332E322E30|x332E322E30"} ||
-                    visto.versoes == std::vector<std::string>{"x332E322E30|x332E322E33"})
+        EXPECT_TRUE(visto.versoes == test::kVersoesNovas || visto.versoes == test::kVersoesCarimbadas)
             << caso << ": QEL.mdb is not the new database";
         EXPECT_FALSE(inst.Backups().empty()) << caso << ": no backup";
         for (const std::string& b : inst.Backups())
@@ -246,6 +225,7 @@ TEST_F(FailureSweep, AFailureAtEveryFileOperationOfACarryOverLosesNothing) {
                // The installed database as it was, or the new one with the installed one as backup.
                if (test::ReadFile(inst.banco) != instalado) return novo(inst, caso);
                EXPECT_FALSE(test::Completa(a.desfecho)) << caso << ": complete, but nothing was replaced";
+               ProgramaAntigo(inst, caso);
            },
            novo});
 }
@@ -267,20 +247,21 @@ TEST_F(FailureSweep, AFailureAtEveryFileOperationOfAVersionStampLosesNothing) {
     const std::string instalado = test::BytesDoBanco(raiz / "r.mdb", sql);
     const Conteudo antes = Do(instalado, false);
     Conteudo carimbado = antes;
-    carimbado.versoes = {"x332E322E30|x332E322E33"};  // 3.2.0, 3.2.3
+    carimbado.versoes = test::kVersoesCarimbadas;  // 3.2.0, 3.2.3
     Varre({"version stamp", instalado, test::Termino::Carimbado,
            [&](const test::Instalacao& inst, const test::Atualizacao& a, const std::string& caso) {
                // As it was, or stamped and nothing else; never a backup. A stamp that is in
                // place although the update reported a failure is stamped again by the next.
-               const Conteudo visto = Le(ComoOProximoVe(inst), colunas, false);
+               const Conteudo visto = test::LeConteudo(ComoOProximoVe(inst), colunas, false);
                EXPECT_TRUE(visto == antes || visto == carimbado) << caso << ": the installed database changed";
+               if (visto == antes) ProgramaAntigo(inst, caso);
                if (test::Completa(a.desfecho)) {
                    EXPECT_EQ(visto, carimbado) << caso << ": complete, but not stamped";
                }
                EXPECT_TRUE(inst.Backups().empty()) << caso;
            },
            [&](const test::Instalacao& inst, const std::string& caso) {
-               EXPECT_EQ(Le(inst.banco, colunas, false), carimbado) << caso;
+               EXPECT_EQ(test::LeConteudo(inst.banco, colunas, false), carimbado) << caso;
                EXPECT_TRUE(inst.Backups().empty()) << caso;
            }});
 }

@@ -257,4 +257,21 @@ std::vector<std::string> Leitura::Linhas(const std::string& tabela, const std::v
     return linhas;
 }
 
+Conteudo LeConteudo(const std::string& banco, const std::vector<std::vector<std::string>>& colunas, bool soCarregadas) {
+    Leitura leitura(banco);
+    Conteudo c;
+    for (std::size_t i = 0; i < kTabelasMigradas.size(); ++i)
+        c.linhas.push_back(leitura.Linhas(kTabelasMigradas[i], colunas[i],
+                                          soCarregadas ? OndeCarregadas(kTabelasMigradas[i]) : "1"));
+    c.versoes = leitura.Linhas("TA_SISTEMA", {"DE_VERSAO_BANCO", "DE_VERSAO_SISTEMA"});
+    return c;
+}
+
+std::vector<std::vector<std::string>> ColunasLevadas(const std::string& banco) {
+    Leitura leitura(banco);
+    std::vector<std::vector<std::string>> colunas;
+    for (const char* t : kTabelasMigradas) colunas.push_back(leitura.Colunas(t));
+    return colunas;
+}
+
 }  // namespace qel::test

@@ -67,4 +67,19 @@ private:
 // of the others those dated before 2007 or without a date.
 std::string OndeCarregadas(const std::string& tabela);
 
+// Rows of the carried tables (all of them, or those an update carries), read with the
+// columns given per table, and the two versions of a database file.
+struct Conteudo {
+    std::vector<std::vector<std::string>> linhas;
+    std::vector<std::string> versoes;
+    bool operator==(const Conteudo&) const = default;
+};
+Conteudo LeConteudo(const std::string& banco, const std::vector<std::vector<std::string>>& colunas, bool soCarregadas);
+// The columns of the carried tables of a database file, in the carried order.
+std::vector<std::vector<std::string>> ColunasLevadas(const std::string& banco);
+// The two versions as Conteudo holds them, for a database of the new schema: before the
+// application version is written into it, and after.
+inline const std::vector<std::string> kVersoesNovas = {"x332E322E30|x332E322E30"};
+inline const std::vector<std::string> kVersoesCarimbadas = {"x332E322E30|x332E322E33"};
+
 }  // namespace qel::test

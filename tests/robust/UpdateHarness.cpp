@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
 #include <cstring>
@@ -9,6 +10,7 @@
 #include <optional>
 #include <thread>
 
+#include "dbupgrade/DatabaseReplacement.h"
 #include "engine/InstallationRun.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
@@ -17,13 +19,18 @@
 
 namespace qel::test {
 
-Midia::Midia(const std::string& pasta, const std::string& bancoNovo) : pasta_(pasta), bancoNovo_(bancoNovo) {
+Midia::Midia(const std::string& pasta, const std::string& bancoNovo, const std::string& programa)
+    : pasta_(pasta), bancoNovo_(bancoNovo) {
     CreateDirectoryA(pasta.c_str(), nullptr);
-    WriteFile(pasta + "\\QEL.ex_", "programa 3.2.3");
+    WriteFile(pasta + "\\QEL.ex_", programa);
     WriteFile(pasta + "\\QEL.md_", bancoNovo);
     WriteFile(pasta + "\\midas.dl_", "biblioteca");
     WriteFile(pasta + "\\zav2003.chm", "ajuda 2003 nova");
     WriteFile(pasta + "\\zav2005.chm", "ajuda 2005 nova");
+}
+
+std::string Midia::Novo(const std::string& nome) const {
+    return ReadFile(pasta_ + "\\" + (nome == "QEL.exe" ? "QEL.ex_" : nome == "midas.dll" ? "midas.dl_" : nome));
 }
 
 const char* NomeDoDesfecho(Termino d) {
@@ -58,7 +65,7 @@ Instalacao::~Instalacao() {
 }
 
 void Instalacao::Instala(const std::string* bytes) {
-    for (const std::string& nome : kArquivosDoPrograma) WriteFile(pasta + "\\" + nome, "3.1.9: " + nome);
+    for (const std::string& nome : kArquivosDoPrograma) WriteFile(pasta + "\\" + nome, Antigo(nome));
     if (bytes) {
         WriteFile(banco, *bytes);
     } else {
@@ -67,13 +74,13 @@ void Instalacao::Instala(const std::string* bytes) {
     }
 }
 
-Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm) {
+Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm, int tipo) {
     estado.SourceDir = midia.Pasta() + "\\";
     const std::optional<std::string> antes = fs::FileExists(banco) ? std::optional(ReadFile(banco)) : std::nullopt;
     const std::size_t backupsAntes = Backups().size();
     ScriptedUi ui;
     ui.pasta = pasta;
-    ui.tipoInstalacao = 1;
+    ui.tipoInstalacao = tipo;
     ui.Responde(RespostaMensagem::Sim);
     for (int i = 0; i < 6; ++i) ui.Responde(RespostaMensagem::Ok);
 
@@ -113,6 +120,16 @@ Atualizacao Instalacao::Atualiza(const Midia& midia, TdmInstalaQel& dm) {
         default: break;
     }
     return a;
+}
+
+void Instalacao::OutroSegundo() const {
+    for (;;) {
+        SYSTEMTIME agora;
+        GetLocalTime(&agora);
+        const std::vector<std::string> b = Backups();
+        if (std::find(b.begin(), b.end(), NomeBackup("QEL.mdb", agora)) == b.end()) return;
+        Sleep(50);
+    }
 }
 
 std::vector<std::string> Instalacao::Nomes() const {

@@ -16,9 +16,11 @@ namespace qel::test {
 // given new database.
 class Midia {
 public:
-    Midia(const std::string& pasta, const std::string& bancoNovo);
+    Midia(const std::string& pasta, const std::string& bancoNovo, const std::string& programa = "programa 3.2.3");
     const std::string& Pasta() const { return pasta_; }
     const std::string& BancoNovo() const { return bancoNovo_; }
+    // The bytes an installed file of that name has once the medium's is in place.
+    std::string Novo(const std::string& nome) const;
 
 private:
     std::string pasta_, bancoNovo_;
@@ -57,8 +59,14 @@ public:
 
     // QEL.mdb holds these bytes; without bytes a folder (with a file in it) takes its name.
     void Instala(const std::string* banco);
-    // One update from the medium; the case's expectations are checked by the caller.
-    Atualizacao Atualiza(const Midia& midia, TdmInstalaQel& dm);
+    // One update (or, with tipo 0, a fresh install) from the medium; the case's
+    // expectations are checked by the caller.
+    Atualizacao Atualiza(const Midia& midia, TdmInstalaQel& dm, int tipo = 1);
+
+    // A backup left by a replacement that did not finish has the clock's second in its
+    // name; the next one must not need the same name (a replacement never writes over a
+    // file): waits for a second no backup is named after.
+    void OutroSegundo() const;
 
     // The names in the install folder, sorted.
     std::vector<std::string> Nomes() const;
@@ -70,8 +78,10 @@ public:
     std::string raiz, pasta, banco;
 };
 
-// The application's files of an installed QEL besides its database.
+// The application's files of an installed QEL besides its database, and what each holds in
+// the earlier installation Instalacao::Instala makes.
 inline const std::vector<std::string> kArquivosDoPrograma = {"QEL.exe", "zav2003.chm", "zav2005.chm"};
+inline std::string Antigo(const std::string& nome) { return "3.1.9: " + nome; }
 
 // Stops the whole program when a case takes longer than its limit (a hang), naming the
 // case; a crash names it too.

@@ -16,6 +16,7 @@ inline const char* NomeDaOperacao(fs::FileOp op) {
         case fs::FileOp::Truncate: return "truncate";
         case fs::FileOp::Lock: return "lock";
         case fs::FileOp::Move: return "move";
+        case fs::FileOp::MoveAtRestart: return "move-at-restart";
         case fs::FileOp::Delete: return "delete";
         case fs::FileOp::RemoveMark: return "mark";
         case fs::FileOp::RemoveEntry: return "remove";

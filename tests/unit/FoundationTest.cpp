@@ -6,6 +6,7 @@
 
 #include "dbupgrade/ConnectionText.h"
 #include "platform/FileSystem.h"
+#include "platform/TemporaryFiles.h"
 #include "platform/Text.h"
 #include "wizard/StartupFailure.h"
 
@@ -18,6 +19,21 @@ TEST(ExtractFilePath, KeepsTheTrailingBackslashSoSourceDirEndsWithOne) {
     EXPECT_EQ(fs::ExtractFilePath("D:InstalaQEL.exe"), "D:");
     EXPECT_EQ(fs::ExtractFilePath("InstalaQEL.exe"), "");
     EXPECT_EQ(fs::ExtractFileName("C:\\Medium\\InstalaQEL.exe"), "InstalaQEL.exe");
+}
+
+// The run's temporary names carry the process that made them, and nothing else is taken
+// for one.
+TEST(TemporaryName, TellsTheProcessThatMadeItAndNothingElseIsOne) {
+    const std::string mine = fs::TemporaryName("C:\\QEL", "QEL.exe");
+    EXPECT_EQ(fs::ExtractFilePath(mine), "C:\\QEL\\");
+    EXPECT_EQ(fs::TemporaryOwner(fs::ExtractFileName(mine)), GetCurrentProcessId());
+    EXPECT_NE(fs::TemporaryName("C:\\QEL", "zav2003.chm"), mine);
+    EXPECT_EQ(fs::TemporaryOwner("~InstalaQEL-1f4-midas.dll.tmp"), 0x1f4u);
+    EXPECT_EQ(fs::TemporaryOwner("~INSTALAQEL-FFFFFFFF-x.TMP"), 0xffffffffu);
+    for (const char* nome : {"~InstalaQEL-1f4-.tmp", "~InstalaQEL--QEL.exe.tmp", "~InstalaQEL-1f4g-QEL.exe.tmp",
+                             "~InstalaQEL-123456789-QEL.exe.tmp", "~InstalaQEL-1f4-QEL.exe", "InstalaQEL-1f4-QEL.exe.tmp",
+                             "QEL_novo.tmp", "~InstalaQEL-1f4.tmp", "~InstalaQEL-.tmp"})
+        EXPECT_FALSE(fs::TemporaryOwner(nome)) << nome;
 }
 
 TEST(FailureBoxText, AddsAFullStopOnlyAfterCharactersThatSortAfterIt) {
