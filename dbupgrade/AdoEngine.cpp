@@ -212,6 +212,13 @@ public:
 
     bool Eof() const override { return !appending_ && AtEnd(); }
 
+    // A static client-side cursor knows its rows once open; a provider that cannot say
+    // answers -1 or fails.
+    long RowCount() const override {
+        ADO_LONGPTR count = -1;
+        return SUCCEEDED(recordset_->get_RecordCount(&count)) ? static_cast<long>(count) : -1;
+    }
+
     Value AsValue(int index) const override {
         Variant value;
         if (!Read(index, value)) return std::nullopt;
@@ -361,9 +368,7 @@ public:
         Check(connection_->Execute(text.get(), &affected.v, options, rows.put()), "The statement could not be run");
     }
 
-    // The recordset's Open reads its rows inside the provider, which calls nobody back
-    // meanwhile: whileReading has no place to be called.
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive&) override {
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
         return std::make_unique<AdoCursor>(connection_.get(), sql);
     }
 

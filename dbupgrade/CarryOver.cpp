@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "core/Cronometro.h"
 #include "dbupgrade/ConnectionText.h"
 #include "dbupgrade/Messages.h"
 #include "platform/Failure.h"
@@ -29,7 +30,7 @@ void Configura(db::Connection& conexao, const std::string& banco) {
 
 }  // namespace
 
-bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, const AvancoDaMigracao& avanco) {
     auto bancos = std::make_unique<BancosDaMigracao>();
     Configura(bancos->instalado, estado.TargetDir + "\\" + "QEL.mdb");
     bancos->instalado.SetShareMode(db::ShareMode::Exclusive);
@@ -51,10 +52,14 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
     }
     bancos->novo.Connect();
 
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    for (const char* tabela : kTabelasMigradas) {
-        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, vivo);
-        ui.Relata(std::string("Migração de ") + tabela, std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"));
+    for (std::size_t i = 0; i < kTabelasMigradas.size(); ++i) {
+        const char* tabela = kTabelasMigradas[i];
+        const Cronometro cronometro;
+        AvancoDaTabela aCadaLinha;
+        if (avanco) aCadaLinha = [&avanco, i](long lidas, long total) { avanco(i, lidas, total); };
+        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, aCadaLinha);
+        ui.RelataEtapa(std::string("Migração de ") + tabela,
+                       std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"), cronometro.Decorrido());
     }
 
     bancos->origem.Close();
@@ -65,21 +70,19 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso) {
 }
 
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha) {
+                 const AvancoDaTabela& aCadaLinha) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
-    // Opening reads every row of the table at once: a large one takes a while.
-    origem.SetKeepAlive(aCadaLinha);
-    destino.SetKeepAlive(aCadaLinha);
     origem.Open();
     destino.Open();
+    const long total = origem.RecordCount();
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
     long linha = 0;  // of the source, counting the rows not carried
     long levadas = 0;
     origem.First();
     while (!origem.Eof()) {
         ++linha;
-        if (aCadaLinha) aCadaLinha();
+        if (aCadaLinha) aCadaLinha(linha, total);
         if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
             origem.Next();
             continue;

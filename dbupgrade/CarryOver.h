@@ -1,12 +1,13 @@
 #pragma once
 // Carrying the data of the installed database into the new one staged from the medium.
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "dbupgrade/Database.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
-#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -26,23 +27,31 @@ inline constexpr std::array<const char*, 7> kTabelasMigradas = {
 inline constexpr db::DateTime kInicioDe2007{2007, 1, 1, 0, 0, 0};
 inline constexpr const char* kTabelaSemCorte = "TB_OPERADORA";
 
+// How far the carry-over of a table is: the source's rows read so far, and how many it
+// has (-1 when the engine cannot say without reading the table twice).
+using AvancoDaTabela = std::function<void(long lidas, long total)>;
+// The same with the table's index in kTabelasMigradas.
+using AvancoDaMigracao = std::function<void(std::size_t tabela, long lidas, long total)>;
+
 // Carries the seven tables from TargetDir\QEL.mdb (held for exclusive use and only read)
 // into TempDir\InstQEL\QEL.mdb (shared, rows added), telling the UI port's log how many
-// rows of each table were carried. When the installed database cannot
+// rows of each table were carried and how long each took, and `avanco` how far it is as
+// the rows go (often: it should be quick). When the installed database cannot
 // be opened, shows the engine's message in the simple dialog while the copy animation
 // still runs, then stops and hides the animation and returns false; `emUso`, when given,
 // then tells whether another program had it open at that moment. Every other failure
 // passes to the caller; either way the connections are released before it returns, so
 // the installed database is not left held.
-bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr);
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr, const AvancoDaMigracao& avanco = {});
 
 // Adds the rows of one table of the installed database (origem) to the same table of the
 // new one (destino): every column of the source, in its order, assigned by name through
 // its exact value, one posted row at a time. Both queries are left closed. A value that
 // cannot be carried without change stops it with a message naming the table, the column
 // and the row (counted from 1 in the source's order). aCadaLinha is called for every row
-// of the source, carried or not. Returns the number of rows carried.
+// of the source, carried or not, before it is looked at. Returns the number of rows
+// carried.
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha = {});
+                 const AvancoDaTabela& aCadaLinha = {});
 
 }  // namespace qel

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/KeepAlive.h"
 
 #include "platform/Failure.h"
 
@@ -121,10 +120,6 @@ public:
     void SetSql(const std::string& text);
     const std::string& Sql() const;
 
-    // Called now and then while Open reads the rows of a large table, so that a caller
-    // with windows keeps them answering. Engines that cannot call back mid-open do not.
-    void SetKeepAlive(KeepAlive whileReading) { keepAlive_ = std::move(whileReading); }
-
     // Opens the query, connecting its connection when needed; it then stands on its first
     // row (or at the end when there is none). The rows are those of the moment of opening.
     void Open();
@@ -134,6 +129,9 @@ public:
     // Moving (First, Next) while a row is being appended posts that row first.
     void First();
     void Next();
+    // How many rows the open query has, when the engine knows without reading them again;
+    // -1 when it does not.
+    long RecordCount() const;
     // Whether the query has passed its last row. After passing it the query still
     // stands on the last row; a query without rows reads every column as empty.
     bool Eof() const;
@@ -178,7 +176,6 @@ private:
     Connection* connection_;
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
-    KeepAlive keepAlive_;
     // The columns' names for lookups: as the query gives them, upper-cased, and the
     // first column of the same name in any case (the one a lookup finds).
     struct ColumnName {

@@ -88,8 +88,8 @@ public:
 
     void Execute(const std::string& statement) override { Run(text::ToUtf8(statement)); }
 
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, const KeepAlive& whileReading) override {
-        return std::make_unique<SqliteCursor>(db_, path_, sql, whileReading);
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql) override {
+        return std::make_unique<SqliteCursor>(db_, path_, sql);
     }
 
 private:

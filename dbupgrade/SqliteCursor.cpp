@@ -75,7 +75,7 @@ bool DeclaresAutoincrement(const std::string& createSql) {
 
 }  // namespace
 
-SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading)
+SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql)
     : db_(db), path_(std::move(path)), sql_(sql) {
     std::string utf8 = text::ToUtf8(sql);
     const char* tail = nullptr;
@@ -102,8 +102,6 @@ SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql
         row.cells.reserve(static_cast<size_t>(count));
         for (int i = 0; i < count; ++i) row.cells.push_back(ColumnCell(s, i));
         rows_.push_back(std::move(row));
-        // A few hundred rows take well under a millisecond; a table of millions, seconds.
-        if (whileReading && rows_.size() % 256 == 0) whileReading();
     }
     if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
     eof_ = rows_.empty();
@@ -127,6 +125,9 @@ void SqliteCursor::Next() {
 }
 
 bool SqliteCursor::Eof() const { return eof_ && !appending_; }
+
+// The rows were all read at the open; rows posted since count too.
+long SqliteCursor::RowCount() const { return static_cast<long>(rows_.size()); }
 
 const Cell& SqliteCursor::CurrentCell(int index) const {
     static const Cell kEmpty;

@@ -18,9 +18,8 @@ namespace qel::db {
 
 class SqliteCursor final : public CursorEngine {
 public:
-    // Runs the query (Windows-1252 text) on an open database, calling whileReading (when
-    // set) after every few hundred rows it reads.
-    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, const KeepAlive& whileReading = {});
+    // Runs the query (Windows-1252 text) on an open database.
+    SqliteCursor(sqlite3* db, std::string path, const std::string& sql);
     ~SqliteCursor() override;
 
     int FieldCount() const override;
@@ -28,6 +27,7 @@ public:
     void First() override;
     void Next() override;
     bool Eof() const override;
+    long RowCount() const override;
     Value AsValue(int index) const override;
     DateTime AsDateTime(int index) const override;
     bool Binary(int index) const override;

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/Cronometro.h"
 #include "engine/ExternalSetup.h"
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
@@ -36,14 +37,14 @@ std::string MensagemAdoNaoIniciado(DWORD erro) {
 }
 
 ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
+    const Cronometro cronometro;
     const std::string pastaAdo = estado.AdoStagingDir();
     if (!fs::DirectoryExists(pastaAdo) && !fs::ForceDirectories(pastaAdo))
         return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!", Fim::PastaNaoCriada);
 
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
         const std::string copia = pastaAdo + "\\" + nome;
-        fs::CopyOver(nome, copia, vivo);
+        fs::CopyOver(nome, copia);
         fs::ClearReadOnly(copia);
     }
     fs::ChangeDir(pastaAdo);
@@ -51,7 +52,6 @@ ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& 
     dm.ConfiguraConexao(estado.TempDir + "InstQEL" + "\\" + "qel.mdb");
     db::Connection& conexao = dm.adoInstalaQel();
     const bool abre = ProvaAbre(conexao);
-    ui.MantemResponsiva();
     if (!abre) {
         if (!fs::FileExists(estado.SourceDir + "disk.3")) {
             fs::ChangeDir(estado.SourceDir);
@@ -62,17 +62,18 @@ ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& 
             return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente", Fim::DiscoAusente);
         }
         // How the setup ends is its own business; the open is not tried again. One that
-        // could not even start leaves a machine that cannot open the database. The window
-        // keeps answering while the setup runs, and so does every message the setup sends
-        // to it.
-        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
+        // could not even start leaves a machine that cannot open the database. The setup
+        // changes the system folder.
+        ui.ComecaAlteracoes();
+        if (!ExecutaEAguarda(kProgramaDoAdo, "/qnt", SW_HIDE)) {
             const DWORD erro = GetLastError();
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro), Fim::SetupNaoIniciado);
         }
     }
-    ui.Relata("Componentes de acesso a dados",
-              abre ? "o banco de dados abre, nada a instalar" : std::string(kProgramaDoAdo) + " /qnt executado");
+    ui.RelataEtapa("Componentes de acesso a dados",
+                   abre ? "o banco de dados abre, nada a instalar" : std::string(kProgramaDoAdo) + " /qnt executado",
+                   cronometro.Decorrido());
     try {
         conexao.Disconnect();
     } catch (const std::exception&) {

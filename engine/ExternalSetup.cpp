@@ -20,12 +20,11 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela) {
     return si;
 }
 
-bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela, const KeepAlive& aoReceberMensagens) {
+bool ExecutaEAguarda(const std::string& programa, const std::string& parametros, WORD mostraJanela) {
     std::optional<proc::StartedProcess> programaIniciado = proc::Start(
         LinhaDeComando(programa, parametros), InformacaoDeInicio(mostraJanela), kCriacaoDoProcesso);
     if (!programaIniciado) return false;
-    programaIniciado->WaitUntilEnded(aoReceberMensagens);
+    programaIniciado->WaitUntilEnded();
     programaIniciado->Close();
     return true;
 }

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "platform/KeepAlive.h"
-
 namespace qel {
 
 // A new console for the program, at normal priority.
@@ -25,11 +23,9 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
 // until it has ended. A program named without a folder is found by the platform's search
 // order for command lines (the installer's own folder first, then the current folder).
 // Yes when the program was started, no when it could not be (the thread's last error then
-// says why); how it ended is not looked at. With aoReceberMensagens the wait answers the
-// messages other threads and programs send to this thread (a setup that broadcasts a
-// setting change waits for every window) and calls aoReceberMensagens whenever messages
-// arrive; without, it handles none.
-bool ExecutaEAguarda(const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela, const KeepAlive& aoReceberMensagens = {});
+// says why); how it ended is not looked at. The wait answers the messages other threads
+// and programs send to this thread (a setup that broadcasts a setting change waits for
+// every top-level window).
+bool ExecutaEAguarda(const std::string& programa, const std::string& parametros, WORD mostraJanela);
 
 }  // namespace qel

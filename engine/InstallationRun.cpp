@@ -11,6 +11,7 @@
 #include "engine/FolderCleanup.h"
 #include "engine/InstallGuard.h"
 #include "engine/PayloadStaging.h"
+#include "engine/RunProgress.h"
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
 
@@ -112,48 +113,55 @@ bool PastaDeTrabalhoExiste(const std::string& pasta) {
 }
 
 // A copy into the install folder or the system folder, without the download mark the
-// medium's file may carry; the log says how it went, with the system's reason.
-bool Coloca(const std::string& origem, const std::string& destino, const KeepAlive& vivo, UiPort& ui) {
-    const bool copiado = fs::CopyOver(origem, destino, vivo);
+// medium's file may carry; the log says how it went, with the system's reason, and how
+// long it took.
+bool Coloca(const std::string& origem, const std::string& destino, UiPort& ui) {
+    const Cronometro cronometro;
+    const bool copiado = fs::CopyOver(origem, destino);
     // Taken at once: making the log's texts may change the thread's last error.
     const DWORD erro = copiado ? 0 : GetLastError();
     if (copiado) fs::RemoveZoneMark(destino);
-    ui.Relata("Cópia de " + origem, copiado ? "ok, em " + destino
-                                             : "falhou, em " + destino + ": " + text::SystemErrorText(erro, destino));
+    ui.RelataEtapa("Cópia de " + origem,
+                   copiado ? "ok, em " + destino : "falhou, em " + destino + ": " + text::SystemErrorText(erro, destino),
+                   cronometro.Decorrido());
     return copiado;
 }
 
 // The update's database step. Anything but Concluida ends the run with the window left
 // open (the failure has been reported).
-Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui) {
-    ui.MantemResponsiva();
+Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui, AndamentoDaExecucao& andamento) {
+    andamento.Comeca(Etapa::VersaoDoBanco);
     if (ComparaVersaoBanco(estado) == 1) {
-        ui.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
+        andamento.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
+        andamento.Comeca(Etapa::Migracao);
         bool emUso = false;
-        if (!MigraDados(estado, ui, &emUso)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
+        const auto avanco = [&andamento](std::size_t tabela, long lidas, long total) {
+            andamento.Tabela(tabela, kTabelasMigradas.size(), kTabelasMigradas[tabela], lidas, total);
+        };
+        if (!MigraDados(estado, ui, &emUso, avanco)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
         // Measured again with the rows carried into the new database.
         if (!HaEspacoParaSubstituir(estado, ui)) return Desfecho::BancoNaoSubstituido;
-        ui.MantemResponsiva();
+        andamento.Comeca(Etapa::Substituicao);
         SYSTEMTIME agora;
         GetLocalTime(&agora);
         const std::string backup = NomeBackup("QEL.mdb", agora);
-        const ResultadoSubstituicao r = SubstituiBanco(estado, agora, [] {}, [&ui] { ui.MantemResponsiva(); });
-        if (r == ResultadoSubstituicao::Incerto) ui.Relata("Cópia de segurança do banco", backup + " (mantida)");
+        const ResultadoSubstituicao r = SubstituiBanco(estado, agora);
+        if (r == ResultadoSubstituicao::Incerto) andamento.Relata("Cópia de segurança do banco", backup + " (mantida)");
         if (r != ResultadoSubstituicao::Substituido)
             // Uncertain: the installed database cannot be said to be unchanged.
             return ErroEPara(ui, MensagemSubstituicao(r),
                              r == ResultadoSubstituicao::Incerto ? Desfecho::OutraFalha : Desfecho::BancoNaoSubstituido);
-        ui.Relata("Cópia de segurança do banco", backup);
-        ui.Relata("Substituição do banco", "ok");
+        andamento.Relata("Cópia de segurança do banco", backup);
+        andamento.Relata("Substituição do banco", "ok");
         return Desfecho::Concluida;
     }
     // Asked again on purpose: only a database still of the same version gets the stamp.
     if (ComparaVersaoBanco(estado) == 0) {
         AtualizaVersaoSistema(estado);
-        ui.Relata("Versão do banco", "igual a " + estado.VersaoBanco + ": versão do sistema " +
-                                         estado.VersaoSistema + " registrada");
+        andamento.Relata("Versão do banco", "igual a " + estado.VersaoBanco + ": versão do sistema " +
+                                                estado.VersaoSistema + " registrada");
     } else {
-        ui.Relata("Versão do banco", "mais nova que " + estado.VersaoBanco + ": banco mantido");
+        andamento.Relata("Versão do banco", "mais nova que " + estado.VersaoBanco + ": banco mantido");
     }
     return Desfecho::Concluida;
 }
@@ -178,8 +186,8 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
 
     ui.MostraAguarde();
     ui.Repinta();
-    ui.ProcessaMensagens();
     ui.MostraAnimacao(true);
+    AndamentoDaExecucao andamento(ui, tipo == kAtualizacao);
 
     if (!fs::ChangeDir(estado.SourceDir))
         return ErroEFecha(ui, mensagens::kPastaNaoEncontrada, Desfecho::MidiaIncompleta);
@@ -187,16 +195,15 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (!PastaDeTrabalhoExiste(estado.StagingDir))
         return ErroEFecha(ui, mensagens::kTemporarioNaoCriado, Desfecho::OutraFalha);
 
-    // Every long step below keeps the window answering (painting, the system's queries,
-    // the animation) through this call.
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    const ResultadoPreparo preparo = PreparaArquivos(estado, vivo);
-    ui.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
+    andamento.Comeca(Etapa::Preparacao);
+    const ResultadoPreparo preparo = PreparaArquivos(estado);
+    andamento.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
     // Never an earlier attempt's database, into which rows may already have been carried.
     if (!preparo.BancoCopiado())
         return ErroEPara(ui, MensagemBancoNaoPreparado(estado.StagingDir), Desfecho::ArquivoNaoInstalado);
     bool reiniciar = false;
     if (tipo == kInstalacaoNova) {
+        andamento.Comeca(Etapa::AcessoADados);
         const ResultadoAdo ado = InstalaADO(estado, dm, ui);
         if (!ado) return DesfechoDoAdo(ado);
         reiniciar = ado.fim == ResultadoAdo::Fim::SetupExecutado;
@@ -212,20 +219,26 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui))
         return Desfecho::BancoNaoSubstituido;
 
-    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", vivo, ui))
+    // From here the install folder and the system folder change: the faces hold off the
+    // end of the Windows session until the run has ended.
+    ui.ComecaAlteracoes();
+    andamento.Comeca(Etapa::Programa);
+    if (!Coloca("QEL.exe", estado.TargetDir + "\\" + "QEL.exe", ui))
         return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
     // The support library is never replaced once the system folder has one.
+    andamento.Comeca(Etapa::Biblioteca);
     if (!fs::FileExists(estado.SystemDir + "\\midas.dll"))
-        Coloca("midas.dll", estado.SystemDir + "\\midas.dll", vivo, ui);
+        Coloca("midas.dll", estado.SystemDir + "\\midas.dll", ui);
     else
         ui.Relata("Cópia de midas.dll", "mantida a de " + estado.SystemDir);
 
     if (tipo == kInstalacaoNova) {
-        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", vivo, ui))
+        andamento.Comeca(Etapa::Banco);
+        if (!Coloca("QEL.mdb", estado.TargetDir + "\\" + "QEL.mdb", ui))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"), Desfecho::ArquivoNaoInstalado);
     } else {
         seFalhar = Desfecho::FalhaNoBanco;
-        const Desfecho banco = AtualizaBanco(estado, ui);
+        const Desfecho banco = AtualizaBanco(estado, ui, andamento);
         if (banco != Desfecho::Concluida) return banco;
         seFalhar = Desfecho::OutraFalha;
     }
@@ -233,16 +246,18 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     // A help file that cannot be placed is reported and the run goes on, but it did not
     // install everything.
     Desfecho desfecho = reiniciar ? Desfecho::ConcluidaReiniciar : Desfecho::Concluida;
+    andamento.Comeca(Etapa::Ajuda);
     for (const char* ajuda : {"zav2003.chm", "zav2005.chm"})
-        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, vivo, ui)) {
+        if (!Coloca(ajuda, estado.TargetDir + "\\" + ajuda, ui)) {
             Erro(ui, MensagemArquivoNaoInstalado(ajuda));
             desfecho = Desfecho::ArquivoNaoInstalado;
         }
 
+    andamento.Comeca(Etapa::Limpeza);
     fs::ChangeDir(estado.TempDir);
-    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);
-    LimpaPasta("InstQEL", ui);
-    ui.Relata("Limpeza das pastas temporárias", "ok");
+    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir());
+    LimpaPasta("InstQEL");
+    andamento.Relata("Limpeza das pastas temporárias", "ok");
 
     ui.MostraAnimacao(false);
     ui.MostraMensagem(mensagens::kConcluida, TipoMensagem::Informacao, BotoesMensagem::Ok);

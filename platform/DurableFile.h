@@ -11,7 +11,6 @@
 #include <string>
 
 #include "platform/Handles.h"
-#include "platform/KeepAlive.h"
 
 namespace qel::fs {
 
@@ -22,8 +21,8 @@ UniqueHandle OpenForReading(const std::string& name, DWORD share);
 // Copies everything an open file holds (it needs read access) into a new file of the
 // given name, replacing a writable file of that name, with the source's last-write time,
 // and flushes the copy to the disk. On failure nothing of the copy is left and false is
-// returned. between is called after every portion written.
-bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& between = {});
+// returned.
+bool CopyFlushed(HANDLE source, const std::string& target);
 
 // MoveFileEx with write-through: returns once the new name is on the disk. With replace,
 // an existing file of the new name is replaced in the same step (never absent meanwhile);
