@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -283,6 +284,8 @@ TEST_F(Animation, AnEngineCallThatBlocksTenSecondsLeavesTheWindowAnsweringAndThe
         // Asked every 50 ms from before Instalar to the window's close, the engine's wait
         // included: each question answered within 100 ms.
         const uidriver::AnswerFigures f = uidriver::Figures(answers);
+        std::printf("[ medida   ] engine held %lu ms: %zu answers, worst %.0f ms, median %.0f ms, %zu pictures\n",
+                    static_cast<unsigned long>(parado), f.count, f.worst, f.median, probe.Pictures());
         EXPECT_LE(f.worst, 100.0) << "worst " << f.worst << " ms, 99th percentile " << f.p99 << " ms";
         EXPECT_GE(static_cast<double>(f.count), parado / 50.0 / 2) << "asked every 50 ms";
         EXPECT_GE(probe.Pictures(), 10u) << "the clip stood still";
