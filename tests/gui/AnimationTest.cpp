@@ -2,7 +2,8 @@
 // frames the first and later starts play, the clip's own size, stopping, which clip is
 // taken, the failure when none can be opened, the program's own clip, and the clip moving
 // on the screen while a run works, whatever the user does on it, and while one call of
-// the database engine keeps the run waiting for ten seconds.
+// the database engine keeps the run waiting for ten seconds; the run's calls answered
+// while the window is dragged by its title bar.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -222,6 +223,50 @@ TEST_F(Animation, KeepsMovingWhileARunWorksWhateverTheUserDoesOnIt) {
     // The system was kept from sleeping while the run worked, and is not afterwards.
     EXPECT_EQ(duranteARun & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
     EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS) & ES_SYSTEM_REQUIRED, 0u);
+}
+
+// A mouse button pressed or let go at a place of the screen.
+void MouseAt(POINT p, DWORD button) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+    SendInput(1, &in, sizeof in);
+}
+
+TEST_F(Animation, DraggingTheWindowByItsTitleBarDoesNotHoldUpTheRunsCalls) {
+    // A run that asks the window something every few milliseconds for two seconds.
+    std::vector<DWORD> chamadas;
+    frm->ExecutaManipulador([&] {
+        frm->ExecutaEmLinhaPropria([&](UiPort& porta) {
+            for (const DWORD inicio = GetTickCount(); GetTickCount() - inicio < 2000; Sleep(5)) {
+                porta.PaginaAtual();
+                chamadas.push_back(GetTickCount());
+            }
+        });
+    });
+    RECT janela;
+    GetWindowRect(frm->Handle(), &janela);
+    const POINT titulo{janela.left + 150, janela.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2};
+    // A person holds the title bar and drags, from the mouse, while the window's thread
+    // is in the system's move loop.
+    std::thread pessoa([titulo] {
+        Sleep(300);
+        MouseAt(titulo, MOUSEEVENTF_LEFTDOWN);
+        for (int i = 1; i <= 10; ++i, Sleep(80)) MouseAt({titulo.x + 4 * i, titulo.y + 2 * i}, 0);
+        MouseAt({titulo.x + 40, titulo.y + 20}, MOUSEEVENTF_LEFTUP);
+    });
+    const bool terminou = test::PumpUntil([&] { return !frm->ExecucaoEmCurso(); }, 5000, frm.get());
+    pessoa.join();
+    ASSERT_TRUE(terminou);
+    RECT depois;
+    GetWindowRect(frm->Handle(), &depois);
+    EXPECT_NE(depois.left, janela.left) << "the window was dragged";
+    DWORD maior = 0;
+    for (std::size_t i = 1; i < chamadas.size(); ++i) maior = std::max(maior, chamadas[i] - chamadas[i - 1]);
+    EXPECT_LT(maior, 200u) << "a call of the run waited that long while the window moved";
+    EXPECT_GT(chamadas.size(), 100u);
 }
 
 // Keeps the run waiting in the embedded engine's first lock on the staged database (the
