@@ -3,6 +3,11 @@
 // user: message dialogs, the copy animation, the pages and the window itself. The wizard
 // window implements it, the unattended installation answers it without any window, and
 // tests use a scripted implementation that records every call.
+//
+// The installation run calls it from a thread of its own; the wizard carries each call to
+// the window's thread and waits for the answer there (MostraAndamento excepted, which is
+// only posted), so an implementation is only ever called on one thread at a time.
+#include <chrono>
 #include <string>
 
 namespace qel {
@@ -13,6 +18,13 @@ enum class BotoesMensagem { Ok, SimNao };
 enum class RespostaMensagem { Ok, Sim, Nao, Cancelar };
 // The three pages of the wizard, in their order: tbsInicio, tbsDiretorio, tbsInstala.
 enum class Pagina { Inicio, Diretorio, Instala };
+
+// How far a run is, as page 3 shows it under the busy label.
+struct Andamento {
+    std::string etapa;    // the step under way, in words
+    std::string detalhe;  // during the carry-over: the table and its rows so far; "" otherwise
+    int milesimos = 0;    // how much of the whole run is done, 0 to 1000
+};
 
 class UiPort {
 public:
@@ -26,6 +38,17 @@ public:
     virtual void MostraFalha(const std::string& mensagem) = 0;
     // A step of the run and how it went, for the installation log; nothing is shown.
     virtual void Relata(const std::string& /*etapa*/, const std::string& /*resultado*/) {}
+    // The same for a step that took `duracao`, which the log gives beside the result.
+    virtual void RelataEtapa(const std::string& etapa, const std::string& resultado,
+                             std::chrono::milliseconds /*duracao*/) {
+        Relata(etapa, resultado);
+    }
+    // How far the run is; called often (a face shows the latest it was given).
+    virtual void MostraAndamento(const Andamento& /*andamento*/) {}
+    // Called right before the run first changes a file in the install folder or in the
+    // system folder (again later: nothing more happens): from here until the run has
+    // ended, the faces hold off the end of the Windows session.
+    virtual void ComecaAlteracoes() {}
     // Starts and shows (true) or stops and hides (false) the copy animation; a failure to
     // open the clip is thrown.
     virtual void MostraAnimacao(bool ligada) = 0;
@@ -34,14 +57,6 @@ public:
     // Makes the busy label of page 3 visible.
     virtual void MostraAguarde() = 0;
     virtual void Repinta() = 0;
-    // Handles all pending window messages once, then returns.
-    virtual void ProcessaMensagens() = 0;
-    // Keeps the window answering during a long step: handles the pending window messages
-    // when the last pass is older than a few tens of milliseconds, and otherwise returns
-    // at once after a clock read, so that it can be called for every row of a carry-over.
-    // Painting, the system's queries and the copy animation go on; the user's input does
-    // not start anything while a step of the run is under way.
-    virtual void MantemResponsiva() = 0;
     // Closes the wizard window, which ends the program. The caller returns at once.
     virtual void Fecha() = 0;
 

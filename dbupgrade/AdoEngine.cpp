@@ -208,6 +208,16 @@ public:
 
     bool Eof() const override { return !appending_ && AtEnd(); }
 
+    // A static client-side cursor knows its rows once open; a provider that cannot say
+    // answers -1 or fails. A forward-only cursor is not asked: a provider without
+    // approximate positioning may fetch every row to count them, and they could not be
+    // read again. Once the query let go of the rows it added it no longer holds them all.
+    long RowCount() const override {
+        if (forwardOnly_ || trimmed_) return -1;
+        ADO_LONGPTR count = -1;
+        return SUCCEEDED(recordset_->get_RecordCount(&count)) ? static_cast<long>(count) : -1;
+    }
+
     Value AsValue(int index) const override {
         Variant value;
         if (!Read(index, value)) return std::nullopt;
@@ -453,9 +463,7 @@ public:
         Check(connection_->Execute(text.get(), &affected.v, options, rows.put()), "The statement could not be run");
     }
 
-    // The recordset reads its rows inside the provider, which calls nobody back
-    // meanwhile: whileReading has no place to be called.
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly, const KeepAlive&) override {
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly) override {
         return std::make_unique<AdoCursor>(connection_.get(), sql, forwardOnly);
     }
 

@@ -3,6 +3,7 @@
 #include <exception>
 #include <memory>
 
+#include "core/Cronometro.h"
 #include "dbupgrade/ConnectionText.h"
 #include "dbupgrade/Messages.h"
 #include "platform/Failure.h"
@@ -29,7 +30,8 @@ void Configura(db::Connection& conexao, const std::string& banco) {
 
 }  // namespace
 
-bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, std::vector<TextosEncurtados>* encurtados) {
+bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, std::vector<TextosEncurtados>* encurtados,
+                const AvancoDaMigracao& avanco) {
     auto bancos = std::make_unique<BancosDaMigracao>();
     Configura(bancos->instalado, estado.TargetDir + "\\" + "QEL.mdb");
     bancos->instalado.SetShareMode(db::ShareMode::Exclusive);
@@ -51,11 +53,24 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, std::vector<
     }
     bancos->novo.Connect();
 
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    for (const char* tabela : kTabelasMigradas) {
+    for (std::size_t i = 0; i < kTabelasMigradas.size(); ++i) {
+        const char* tabela = kTabelasMigradas[i];
+        const Cronometro cronometro;
+        AvancoDaTabela aCadaLinha;
+        long lidas = 0, total = -1;
+        if (avanco)
+            aCadaLinha = [&](long l, long t) {
+                lidas = l;
+                total = t;
+                avanco(i, l, t);
+            };
         std::vector<TextosEncurtados> cortes;
-        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, vivo, &cortes);
-        ui.Relata(std::string("Migração de ") + tabela, std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"));
+        const long linhas = CopiaTabela(bancos->origem, bancos->destino, tabela, aCadaLinha, &cortes);
+        // Read to its end, the table's size is known even where the engine could not say
+        // it before (a forward-only read).
+        if (avanco && lidas > 0 && total < 0) avanco(i, lidas, lidas);
+        ui.RelataEtapa(std::string("Migração de ") + tabela,
+                       std::to_string(linhas) + (linhas == 1 ? " linha" : " linhas"), cronometro.Decorrido());
         for (const TextosEncurtados& t : cortes)
             ui.Relata("Textos encurtados em " + t.tabela, RelatoDeTextosEncurtados(t));
         if (encurtados) encurtados->insert(encurtados->end(), cortes.begin(), cortes.end());
@@ -69,18 +84,16 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso, std::vector<
 }
 
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha, std::vector<TextosEncurtados>* encurtados) {
+                 const AvancoDaTabela& aCadaLinha, std::vector<TextosEncurtados>* encurtados) {
     origem.SetSql("SELECT * FROM " + tabela);
     destino.SetSql("SELECT * FROM " + tabela);
     // The installed table is only read, once through, a row at a time: however large it
     // is, it is never held whole. The new table's query holds only the rows the new
     // database brought, not those it adds.
     origem.SetForwardOnly(true);
-    // Reading a large table takes a while.
-    origem.SetKeepAlive(aCadaLinha);
-    destino.SetKeepAlive(aCadaLinha);
     origem.Open();
     destino.Open();
+    const long total = origem.RecordCount();
     const bool comCorte = text::Upper(tabela) != kTabelaSemCorte;
     long linha = 0;  // of the source, counting the rows not carried
     long levadas = 0;
@@ -88,7 +101,7 @@ long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabel
     origem.First();
     while (!origem.Eof()) {
         ++linha;
-        if (aCadaLinha) aCadaLinha();
+        if (aCadaLinha) aCadaLinha(linha, total);
         if (comCorte && !(origem.AsDateTime("DT_INIC_VIGN") < kInicioDe2007)) {
             origem.Next();
             continue;

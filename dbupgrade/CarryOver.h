@@ -1,13 +1,14 @@
 #pragma once
 // Carrying the data of the installed database into the new one staged from the medium.
 #include <array>
+#include <cstddef>
+#include <functional>
 #include <string>
 
 #include "dbupgrade/Database.h"
 #include "dbupgrade/ShortenedTexts.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
-#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -27,17 +28,26 @@ inline constexpr std::array<const char*, 7> kTabelasMigradas = {
 inline constexpr db::DateTime kInicioDe2007{2007, 1, 1, 0, 0, 0};
 inline constexpr const char* kTabelaSemCorte = "TB_OPERADORA";
 
+// How far the carry-over of a table is: the source's rows read so far, and how many it
+// has (-1 when the engine cannot say without reading the table twice: the installed table
+// is read forward only, which the data-access layer's server cursor cannot count).
+using AvancoDaTabela = std::function<void(long lidas, long total)>;
+// The same with the table's index in kTabelasMigradas; once a table whose size was not
+// known has been read to its end, it is told once more with the rows read as its size.
+using AvancoDaMigracao = std::function<void(std::size_t tabela, long lidas, long total)>;
+
 // Carries the seven tables from TargetDir\QEL.mdb (held for exclusive use and only read)
 // into TempDir\InstQEL\QEL.mdb (shared, rows added), telling the UI port's log how many
-// rows of each table were carried and which texts were cut to their new columns (also
-// handed to `encurtados`, when given). When the installed database cannot
+// rows of each table were carried and how long each took, and which texts were cut to
+// their new columns (also handed to `encurtados`, when given); `avanco` is told how far
+// it is as the rows go (often: it should be quick). When the installed database cannot
 // be opened, shows the engine's message in the simple dialog while the copy animation
 // still runs, then stops and hides the animation and returns false; `emUso`, when given,
 // then tells whether another program had it open at that moment. Every other failure
 // passes to the caller; either way the connections are released before it returns, so
 // the installed database is not left held.
 bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr,
-                std::vector<TextosEncurtados>* encurtados = nullptr);
+                std::vector<TextosEncurtados>* encurtados = nullptr, const AvancoDaMigracao& avanco = {});
 
 // Adds the rows of one table of the installed database (origem) to the same table of the
 // new one (destino): every column of the source, in its order, assigned by name through
@@ -46,9 +56,9 @@ bool MigraDados(const WizardState& estado, UiPort& ui, bool* emUso = nullptr,
 // message naming the table, the column and the row (counted from 1 in the source's
 // order); a row the new database refuses, with the table, the row and the engine's
 // message. Texts longer than their new column are cut by it and counted in `encurtados`,
-// when given. aCadaLinha is called for every row of the source, carried or not. Returns
-// the number of rows carried.
+// when given. aCadaLinha is called for every row of the source, carried or not, before
+// it is looked at. Returns the number of rows carried.
 long CopiaTabela(db::Query& origem, db::Query& destino, const std::string& tabela,
-                 const KeepAlive& aCadaLinha = {}, std::vector<TextosEncurtados>* encurtados = nullptr);
+                 const AvancoDaTabela& aCadaLinha = {}, std::vector<TextosEncurtados>* encurtados = nullptr);
 
 }  // namespace qel

@@ -109,7 +109,7 @@ void Query::Open() {
     if (cursor_) return;
     if (!connection_) throw Failure(msg::kConnectionReleased);
     connection_->Connect();
-    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_, forwardOnly_, keepAlive_);
+    std::unique_ptr<CursorEngine> cursor = connection_->state_->engine->OpenCursor(sql_, forwardOnly_);
     std::vector<ColumnName> names;
     names.reserve(static_cast<size_t>(cursor->FieldCount()));
     for (int i = 0; i < cursor->FieldCount(); ++i) {
@@ -147,6 +147,8 @@ void Query::Next() {
 }
 
 bool Query::Eof() const { return Cursor().Eof(); }
+
+long Query::RecordCount() const { return Cursor().RowCount(); }
 
 int Query::FieldCount() const { return Cursor().FieldCount(); }
 

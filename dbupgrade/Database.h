@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "dbupgrade/JetColumnKind.h"
-#include "platform/KeepAlive.h"
 
 #include "platform/Failure.h"
 
@@ -138,11 +137,6 @@ public:
     void SetSql(const std::string& text);
     const std::string& Sql() const;
 
-    // Called now and then while the engine reads the rows of a large table (at Open, or
-    // on the move for a forward-only query), so that a caller with windows keeps them
-    // answering. Engines that cannot call back while reading do not.
-    void SetKeepAlive(KeepAlive whileReading) { keepAlive_ = std::move(whileReading); }
-
     // Takes effect at the next Open. A forward-only query only reads, once through, and
     // holds one row at a time, however large the table: it cannot add rows ("Cannot
     // modify a read-only dataset"), and First after it moved reads the rows anew. Any
@@ -159,6 +153,9 @@ public:
     // Moving (First, Next) while a row is being appended posts that row first.
     void First();
     void Next();
+    // How many rows the open query has, when the engine knows without reading them again;
+    // -1 when it does not.
+    long RecordCount() const;
     // Whether the query has passed its last row. After passing it the query still
     // stands on the last row; a query without rows reads every column as empty.
     bool Eof() const;
@@ -210,7 +207,6 @@ private:
     Connection* connection_;
     std::string sql_;
     std::unique_ptr<CursorEngine> cursor_;
-    KeepAlive keepAlive_;
     bool forwardOnly_ = false;
     bool openedForwardOnly_ = false;
     // The columns' names for lookups: as the query gives them, upper-cased, and the

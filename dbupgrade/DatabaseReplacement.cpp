@@ -64,7 +64,7 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
 }
 
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
-                                     const std::function<void()>& aposEtapa, const KeepAlive& aCadaPorcao) {
+                                     const std::function<void()>& aposEtapa) {
     const std::string pasta = estado.TargetDir + "\\";
     const std::string instalado = pasta + "QEL.mdb";
     const std::string backup = pasta + NomeBackup("QEL.mdb", agora);
@@ -75,7 +75,7 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
     ArquivoProprio novo(novoProvisorio);
     {
         UniqueHandle preparado = AbreParaLeitura(estado.StagingDir + "\\" + "QEL.mdb");
-        if (!preparado || !fs::CopyFlushed(preparado.get(), novoProvisorio, aCadaPorcao))
+        if (!preparado || !fs::CopyFlushed(preparado.get(), novoProvisorio))
             return ResultadoSubstituicao::NovoNaoColocado;
     }
     aposEtapa();
@@ -87,7 +87,7 @@ ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME
     if (!atual) return ResultadoSubstituicao::BackupRecusado;
     {
         ArquivoProprio copia(backupProvisorio);
-        if (!fs::CopyFlushed(atual.get(), backupProvisorio, aCadaPorcao) ||
+        if (!fs::CopyFlushed(atual.get(), backupProvisorio) ||
             !fs::MoveWriteThrough(backupProvisorio, backup, false))
             return ResultadoSubstituicao::BackupRecusado;
         copia.Mantem();

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "core/WizardState.h"
-#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -40,11 +39,9 @@ inline constexpr const char* kBackupProvisorio = "QEL_backup.tmp";
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado);
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora);
 // The same, calling aposEtapa after each step that changed the install folder (tests
-// look at the folder between the steps; the installation run gives one that does
-// nothing) and aCadaPorcao as the copies go on (the run keeps its window answering).
+// look at the folder between the steps).
 ResultadoSubstituicao SubstituiBanco(const WizardState& estado, const SYSTEMTIME& agora,
-                                     const std::function<void()>& aposEtapa,
-                                     const KeepAlive& aCadaPorcao = {});
+                                     const std::function<void()>& aposEtapa);
 
 // The error text for a failed replacement (two lines joined by a carriage return);
 // nullptr for Substituido.

@@ -17,10 +17,8 @@ public:
     virtual void Close() = 0;
     virtual void Execute(const std::string& statement) = 0;
     // Runs a row-returning query; the cursor stands on its first row. A forward-only
-    // cursor only reads, holding one row at a time. whileReading, when set, is called now
-    // and then while the rows are read.
-    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly,
-                                                     const KeepAlive& whileReading) = 0;
+    // cursor only reads, holding one row at a time.
+    virtual std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly) = 0;
 };
 
 // The rows of an open query, and the row being appended to it.
@@ -33,6 +31,8 @@ public:
     virtual void First() = 0;
     virtual void Next() = 0;
     virtual bool Eof() const = 0;
+    // The number of rows, when the engine knows it without reading them again; -1 when not.
+    virtual long RowCount() const { return -1; }
 
     // Of the current row, or of the row being appended.
     virtual Value AsValue(int index) const = 0;

@@ -89,9 +89,8 @@ public:
 
     void Execute(const std::string& statement) override { Run(text::ToUtf8(statement)); }
 
-    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly,
-                                             const KeepAlive& whileReading) override {
-        return std::make_unique<SqliteCursor>(db_, path_, sql, forwardOnly, whileReading);
+    std::unique_ptr<CursorEngine> OpenCursor(const std::string& sql, bool forwardOnly) override {
+        return std::make_unique<SqliteCursor>(db_, path_, sql, forwardOnly);
     }
 
 private:

@@ -89,9 +89,8 @@ bool DeclaresAutoincrement(const std::string& createSql) {
 
 }  // namespace
 
-SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly,
-                           const KeepAlive& whileReading)
-    : db_(db), path_(std::move(path)), sql_(sql), forwardOnly_(forwardOnly), whileReading_(whileReading) {
+SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly)
+    : db_(db), path_(std::move(path)), sql_(sql), forwardOnly_(forwardOnly) {
     std::string utf8 = text::ToUtf8(sql);
     const char* tail = nullptr;
     query_ = Prepare(db_, utf8.c_str(), static_cast<int>(utf8.size()), path_, &tail);
@@ -121,18 +120,12 @@ SqliteCursor::SqliteCursor(sqlite3* db, std::string path, const std::string& sql
 
 SqliteCursor::~SqliteCursor() = default;
 
-void SqliteCursor::Read() {
-    // A few hundred rows take well under a millisecond; a table of millions, seconds.
-    if (whileReading_ && ++read_ % 256 == 0) whileReading_();
-}
-
 bool SqliteCursor::Step() {
     sqlite3_stmt* s = query_.get();
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW) {
         for (size_t i = 0; i < current_.size(); ++i) ReadCell(s, static_cast<int>(i), current_[i]);
         any_ = true;
-        Read();
         return true;
     }
     // At the end of rows, or on a failure, the statement lets go of the engine's read lock;
@@ -156,11 +149,11 @@ void SqliteCursor::ReadAll() {
         Row row(columns_.size());
         for (size_t i = 0; i < row.size(); ++i) row[i] = ColumnCell(s, static_cast<int>(i));
         rows_.push_back(std::move(row));
-        Read();
     }
     sqlite3_reset(s);
     if (rc != SQLITE_DONE) ThrowEngineFailure(db_, rc, path_);
     position_ = 0;
+    addedCount_ = 0;
     eof_ = rows_.empty();
 }
 
@@ -196,6 +189,13 @@ void SqliteCursor::Next() {
 }
 
 bool SqliteCursor::Eof() const { return eof_ && !appending_; }
+
+// The rows were all read at the open, and the rows added since are counted as they are
+// posted. A forward-only query reads its rows as it goes: only a second read of the table
+// could say how many it has.
+long SqliteCursor::RowCount() const {
+    return forwardOnly_ ? -1 : static_cast<long>(rows_.size()) + addedCount_;
+}
 
 const Cell& SqliteCursor::CurrentCell(int index) const {
     static const Cell kEmpty;
@@ -379,6 +379,7 @@ void SqliteCursor::Post() {
     // table without row numbers, whose row keeps the values as they were assigned.
     onPosted_ = true;
     moved_ = added_ = true;
+    ++addedCount_;
     eof_ = false;
     postedRowid_ = sqlite3_last_insert_rowid(db_);
     postedRead_ = writer_->readBack == nullptr;

@@ -20,10 +20,8 @@ namespace qel::db {
 
 class SqliteCursor final : public CursorEngine {
 public:
-    // Runs the query (Windows-1252 text) on an open database, calling whileReading (when
-    // set) after every few hundred rows it reads.
-    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly,
-                 const KeepAlive& whileReading = {});
+    // Runs the query (Windows-1252 text) on an open database.
+    SqliteCursor(sqlite3* db, std::string path, const std::string& sql, bool forwardOnly);
     ~SqliteCursor() override;
 
     int FieldCount() const override;
@@ -31,6 +29,7 @@ public:
     void First() override;
     void Next() override;
     bool Eof() const override;
+    long RowCount() const override;
     Value AsValue(int index) const override;
     DateTime AsDateTime(int index) const override;
     bool Binary(int index) const override;
@@ -49,7 +48,6 @@ private:
     bool Step();
     // Otherwise: reads every row of the query into rows_.
     void ReadAll();
-    void Read();  // one more row read: whileReading now and then
     const Cell& CurrentCell(int index) const;
     void ReadBackPosted() const;
     Writer& PrepareWriter();
@@ -61,8 +59,6 @@ private:
     std::vector<ColumnForm> columns_;
     Statement query_;
     const bool forwardOnly_;
-    KeepAlive whileReading_;
-    long long read_ = 0;
 
     std::vector<Row> rows_;  // read at opening (not forward only)
     size_t position_ = 0;
@@ -72,6 +68,7 @@ private:
     // Moved on since it stood on its first row; added a row since its rows were read.
     bool moved_ = false;
     bool added_ = false;
+    long addedCount_ = 0;  // rows added since its rows were read
 
     // The row posted last, while the query stands on it: read back from the table by its
     // row number when first read, so that numbers and defaults the database gave it show.

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "core/Cronometro.h"
 #include "engine/ExternalSetup.h"
 #include "engine/StagingFolder.h"
 #include "platform/ErrorText.h"
@@ -43,19 +44,19 @@ std::string MensagemAdoNaoIniciado(DWORD erro) {
 }
 
 ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& ui) {
+    const Cronometro cronometro;
     const std::string pastaAdo = estado.AdoStagingDir();
     // Held until the setup has ended: what it runs is what was staged.
-    const PastaTemporaria pasta = CriaPastaTemporaria(pastaAdo, ui);
+    const PastaTemporaria pasta = CriaPastaTemporaria(pastaAdo);
     if (pasta.falha == PastaTemporaria::Falha::NaoRemovida)
         return FalhaComJanelaAberta(ui, MensagemPastaNaoRemovida(pastaAdo), Fim::PastaNaoRemovida);
     if (!pasta)
         return FalhaComFechamento(ui, "Diretório temporário de instalação não pôde ser criado!", Fim::PastaNaoCriada);
 
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
     for (const char* nome : ArquivosADO) {
         if (!fs::FileExists(nome)) continue;
         const std::string copia = pastaAdo + "\\" + nome;
-        if (!fs::CopyOver(nome, copia, vivo))
+        if (!fs::CopyOver(nome, copia))
             return FalhaComJanelaAberta(ui, MensagemArquivoNaoPreparado(nome, pastaAdo), Fim::ArquivoNaoCopiado);
         fs::ClearReadOnly(copia);
     }
@@ -64,7 +65,6 @@ ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& 
     dm.ConfiguraConexao(estado.TempDir + "InstQEL" + "\\" + "qel.mdb");
     db::Connection& conexao = dm.adoInstalaQel();
     const bool abre = ProvaAbre(conexao);
-    ui.MantemResponsiva();
     if (!abre) {
         if (!fs::FileExists(estado.SourceDir + "disk.3")) {
             fs::ChangeDir(estado.SourceDir);
@@ -75,17 +75,19 @@ ResultadoAdo InstalaADO(const WizardState& estado, ProbeConnection& dm, UiPort& 
             return FalhaComFechamento(ui, "Disco nº 2 do ADO não foi descompactado corretamente", Fim::DiscoAusente);
         }
         // How the setup ends is its own business; the open is not tried again. One that
-        // could not even start leaves a machine that cannot open the database. The window
-        // keeps answering while the setup runs, and so does every message the setup sends
-        // to it.
-        if (!ExecutaEAguarda(pastaAdo, kProgramaDoAdo, "/qnt", SW_HIDE, [&ui] { ui.ProcessaMensagens(); })) {
+        // could not even start leaves a machine that cannot open the database. The setup
+        // changes the system folder; every message it sends to this thread is answered
+        // while it runs.
+        ui.ComecaAlteracoes();
+        if (!ExecutaEAguarda(pastaAdo, kProgramaDoAdo, "/qnt", SW_HIDE)) {
             const DWORD erro = GetLastError();
             fs::ChangeDir(estado.SourceDir);
             return FalhaComFechamento(ui, MensagemAdoNaoIniciado(erro), Fim::SetupNaoIniciado);
         }
     }
-    ui.Relata("Componentes de acesso a dados",
-              abre ? "o banco de dados abre, nada a instalar" : std::string(kProgramaDoAdo) + " /qnt executado");
+    ui.RelataEtapa("Componentes de acesso a dados",
+                   abre ? "o banco de dados abre, nada a instalar" : std::string(kProgramaDoAdo) + " /qnt executado",
+                   cronometro.Decorrido());
     try {
         conexao.Disconnect();
     } catch (const std::exception&) {

@@ -21,13 +21,13 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela) {
 }
 
 bool ExecutaEAguarda(const std::string& pasta, const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela, const KeepAlive& aoReceberMensagens) {
+                     WORD mostraJanela) {
     const std::string caminho = pasta + "\\" + programa;
     std::optional<proc::StartedProcess> programaIniciado =
         proc::Start(caminho, LinhaDeComando(caminho, parametros), InformacaoDeInicio(mostraJanela),
                     kCriacaoDoProcesso, pasta);
     if (!programaIniciado) return false;
-    programaIniciado->WaitUntilEnded(aoReceberMensagens);
+    programaIniciado->WaitUntilEnded();
     programaIniciado->Close();
     return true;
 }

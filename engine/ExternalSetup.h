@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "platform/KeepAlive.h"
-
 namespace qel {
 
 // A new console for the program, at normal priority.
@@ -26,10 +24,9 @@ STARTUPINFOA InformacaoDeInicio(WORD mostraJanela);
 // and waits without a time limit until it has ended. Its command line is the full path
 // between double quotes, one blank and the parameters. Yes when the program was started,
 // no when it could not be (the thread's last error then says why); how it ended is not
-// looked at. With aoReceberMensagens the wait answers the messages other threads and
-// programs send to this thread (a setup that broadcasts a setting change waits for every
-// window) and calls aoReceberMensagens whenever messages arrive; without, it handles none.
+// looked at. The wait answers the messages other threads and programs send to this
+// thread (a setup that broadcasts a setting change waits for every top-level window).
 bool ExecutaEAguarda(const std::string& pasta, const std::string& programa, const std::string& parametros,
-                     WORD mostraJanela, const KeepAlive& aoReceberMensagens = {});
+                     WORD mostraJanela);
 
 }  // namespace qel

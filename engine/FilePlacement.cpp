@@ -14,22 +14,20 @@ namespace {
 
 constexpr const char* kBiblioteca = "midas.dll";
 
-void Relata(UiPort& ui, const std::string& nome, const std::string& resultado) {
-    ui.Relata("Cópia de " + nome, resultado);
-}
-
 std::string Falhou(const std::string& onde, DWORD erro) {
     return "falhou, em " + onde + ": " + text::SystemErrorText(erro, onde);
 }
 
 }  // namespace
 
-ColocacaoDeArquivos::ColocacaoDeArquivos(std::string pasta, KeepAlive vivo, UiPort& ui,
-                                         const std::vector<std::string>& tambem)
-    : pasta_(std::move(pasta)), vivo_(std::move(vivo)), ui_(ui) {
+ColocacaoDeArquivos::ColocacaoDeArquivos(std::string pasta, UiPort& ui, const std::vector<std::string>& tambem)
+    : pasta_(std::move(pasta)), ui_(ui) {
+    const Cronometro cronometro;
     std::string removidos;
     for (const std::string& nome : fs::RemoveLeftovers(pasta_, tambem)) removidos += (removidos.empty() ? "" : ", ") + nome;
-    if (!removidos.empty()) ui_.Relata("Arquivos temporários de uma instalação interrompida", "removidos de " + pasta_ + ": " + removidos);
+    if (!removidos.empty())
+        ui_.RelataEtapa("Arquivos temporários de uma instalação interrompida", "removidos de " + pasta_ + ": " + removidos,
+                        cronometro.Decorrido());
 }
 
 ColocacaoDeArquivos::~ColocacaoDeArquivos() {
@@ -40,48 +38,73 @@ ColocacaoDeArquivos::~ColocacaoDeArquivos() {
 
 std::string ColocacaoDeArquivos::Provisorio(const std::string& nome) const { return fs::TemporaryName(pasta_, nome); }
 
+void ColocacaoDeArquivos::Relata(const std::string& nome, const std::string& resultado) {
+    ui_.RelataEtapa("Cópia de " + nome, resultado, gasto_[nome]);
+}
+
 void ColocacaoDeArquivos::Falha(const std::string& nome, DWORD erro) {
     arquivos_[nome] = Estado::Falhou;
-    Relata(ui_, nome, Falhou(Destino(nome), erro));
+    Relata(nome, Falhou(Destino(nome), erro));
 }
 
 bool ColocacaoDeArquivos::Prepara(const std::string& nome) {
-    const UniqueHandle origem = fs::OpenForReading(nome, FILE_SHARE_READ);
-    if (origem && fs::CopyFlushed(origem.get(), Provisorio(nome), vivo_)) {
+    const Cronometro cronometro;
+    bool preparado = false;
+    DWORD erro = 0;
+    {
+        const UniqueHandle origem = fs::OpenForReading(nome, FILE_SHARE_READ);
+        preparado = origem && fs::CopyFlushed(origem.get(), Provisorio(nome));
+        if (!preparado) erro = GetLastError();
+    }
+    Conta(nome, cronometro);
+    if (preparado) {
         arquivos_[nome] = Estado::Preparado;
         return true;
     }
-    Falha(nome, GetLastError());
+    Falha(nome, erro);
     return false;
 }
 
 bool ColocacaoDeArquivos::Reserva(const std::string& nome) {
     if (fs::Attributes(Destino(nome)) == INVALID_FILE_ATTRIBUTES) return true;  // nothing there to hold
-    UniqueHandle arquivo = fs::OpenToReplace(Destino(nome), vivo_);
+    const Cronometro cronometro;
+    UniqueHandle arquivo = fs::OpenToReplace(Destino(nome));
     if (!arquivo) {
         const DWORD erro = GetLastError();
         fs::Remove(Provisorio(nome));
+        Conta(nome, cronometro);
         Falha(nome, erro);
         return false;
     }
     reservas_[nome] = std::move(arquivo);
+    Conta(nome, cronometro);
     return true;
 }
 
 DWORD ColocacaoDeArquivos::Renomeia(const std::string& nome, bool substitui) {
+    const Cronometro cronometro;
     // Let go of the file to be replaced at the last moment: the rename needs it free.
     reservas_.erase(nome);
-    if (!fs::MoveWriteThrough(Provisorio(nome), Destino(nome), substitui)) return GetLastError();
-    arquivos_[nome] = Estado::Colocado;
-    // The file replaced may have carried a download mark; the new one must not.
-    fs::RemoveZoneMark(Destino(nome));
-    return 0;
+    DWORD erro = 0;
+    if (!fs::MoveWriteThrough(Provisorio(nome), Destino(nome), substitui)) {
+        erro = GetLastError();
+    } else {
+        arquivos_[nome] = Estado::Colocado;
+        // The file replaced may have carried a download mark; the new one must not.
+        fs::RemoveZoneMark(Destino(nome));
+    }
+    Conta(nome, cronometro);
+    return erro;
 }
 
 bool ColocacaoDeArquivos::RenomeiaNoReinicio(const std::string& nome) {
-    if (!fs::MoveAtRestart(Provisorio(nome), Destino(nome))) return false;
-    arquivos_[nome] = Estado::NoReinicio;
-    return true;
+    const Cronometro cronometro;
+    const bool registrado = fs::MoveAtRestart(Provisorio(nome), Destino(nome));
+    const DWORD erro = GetLastError();
+    if (registrado) arquivos_[nome] = Estado::NoReinicio;
+    Conta(nome, cronometro);
+    SetLastError(erro);  // why, for the caller
+    return registrado;
 }
 
 bool ColocacaoDeArquivos::Coloca(const std::string& nome, bool substitui) {
@@ -92,27 +115,28 @@ bool ColocacaoDeArquivos::Coloca(const std::string& nome, bool substitui) {
         Falha(nome, erro);
         return false;
     }
-    Relata(ui_, nome, "ok, em " + Destino(nome));
+    Relata(nome, "ok, em " + Destino(nome));
     return true;
 }
 
-ResultadoBiblioteca ColocaBiblioteca(const WizardState& estado, const KeepAlive& vivo, UiPort& ui) {
-    ColocacaoDeArquivos sistema(estado.SystemDir, vivo, ui);
+ResultadoBiblioteca ColocaBiblioteca(const WizardState& estado, UiPort& ui) {
+    ColocacaoDeArquivos sistema(estado.SystemDir, ui);
     const std::string destino = sistema.Destino(kBiblioteca);
     const std::string mantida = "mantida a de " + estado.SystemDir;
     if (fs::FileExists(destino)) {
-        Relata(ui, kBiblioteca, mantida);
+        // Nothing done: no time to tell.
+        ui.Relata(std::string("Cópia de ") + kBiblioteca, mantida);
         return ResultadoBiblioteca::Mantida;
     }
     if (!sistema.Prepara(kBiblioteca)) return ResultadoBiblioteca::Falhou;
     DWORD erro = sistema.Renomeia(kBiblioteca, false);
     if (erro == 0) {
-        Relata(ui, kBiblioteca, "ok, em " + destino);
+        sistema.Relata(kBiblioteca, "ok, em " + destino);
         return ResultadoBiblioteca::Colocada;
     }
     // Another setup put one there meanwhile: never replaced.
     if (fs::FileExists(destino)) {
-        Relata(ui, kBiblioteca, mantida + " (colocada por outro programa durante a instalação)");
+        sistema.Relata(kBiblioteca, mantida + " (colocada por outro programa durante a instalação)");
         return ResultadoBiblioteca::Mantida;
     }
     // The name is taken by a file that cannot be seen or had: a library deleted while a
@@ -120,15 +144,14 @@ ResultadoBiblioteca ColocaBiblioteca(const WizardState& estado, const KeepAlive&
     const bool emUso = erro == ERROR_ALREADY_EXISTS || erro == ERROR_FILE_EXISTS || fs::IsMomentaryHold(erro);
     if (emUso) {
         if (sistema.RenomeiaNoReinicio(kBiblioteca)) {
-            Relata(ui, kBiblioteca,
-                   "em uso em " + estado.SystemDir + " (" + text::SystemErrorText(erro, destino) +
-                       "): a nova fica em " + sistema.Provisorio(kBiblioteca) +
-                       " e será colocada no lugar ao reiniciar o computador");
+            sistema.Relata(kBiblioteca, "em uso em " + estado.SystemDir + " (" + text::SystemErrorText(erro, destino) +
+                                            "): a nova fica em " + sistema.Provisorio(kBiblioteca) +
+                                            " e será colocada no lugar ao reiniciar o computador");
             return ResultadoBiblioteca::NoReinicio;
         }
         erro = GetLastError();
     }
-    Relata(ui, kBiblioteca, Falhou(destino, erro));
+    sistema.Relata(kBiblioteca, Falhou(destino, erro));
     return ResultadoBiblioteca::Falhou;
 }
 

@@ -4,25 +4,27 @@
 // flushed to the disk; only then does it take its name, in one rename that is on the disk
 // when it returns. Whatever happens to the machine meanwhile, a name in the install folder
 // or the system folder holds the file that was there or the whole new one, never a part.
+#include <chrono>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "core/Cronometro.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
 #include "platform/Handles.h"
-#include "platform/KeepAlive.h"
 
 namespace qel {
 
 // The files going into one folder, taken by their bare names from the current folder (the
-// staging folder). Every step is told to the UI port's log as "Cópia de <nome>".
+// staging folder). How each file ended is told to the UI port's log as "Cópia de <nome>",
+// with the time the work on that file took (written, held, renamed), not the time between.
 class ColocacaoDeArquivos {
 public:
     // First removes what an interrupted run left in the folder: files under the temporary
     // names (platform/TemporaryFiles.h) and the files of the names given; the log says
     // which.
-    ColocacaoDeArquivos(std::string pasta, KeepAlive vivo, UiPort& ui, const std::vector<std::string>& tambem = {});
+    ColocacaoDeArquivos(std::string pasta, UiPort& ui, const std::vector<std::string>& tambem = {});
     // Temporary files that did not take their names are removed, unless left for the
     // next restart.
     ~ColocacaoDeArquivos();
@@ -48,16 +50,20 @@ public:
     bool RenomeiaNoReinicio(const std::string& nome);
     std::string Destino(const std::string& nome) const { return pasta_ + "\\" + nome; }
     std::string Provisorio(const std::string& nome) const;
+    // The file's line for the log, with the time its work took so far.
+    void Relata(const std::string& nome, const std::string& resultado);
 
 private:
     enum class Estado { Preparado, Colocado, NoReinicio, Falhou };
     void Falha(const std::string& nome, DWORD erro);
+    // Adds the time since `desde` to the file's work.
+    void Conta(const std::string& nome, const Cronometro& desde) { gasto_[nome] += desde.Decorrido(); }
 
     std::string pasta_;
-    KeepAlive vivo_;
     UiPort& ui_;
     std::map<std::string, Estado> arquivos_;
     std::map<std::string, UniqueHandle> reservas_;
+    std::map<std::string, std::chrono::milliseconds> gasto_;
 };
 
 // How the support library went.
@@ -73,6 +79,6 @@ enum class ResultadoBiblioteca {
 // deleted while a running program still has it loaded, which keeps its name until that
 // program ends) or held, the new one is left beside it under its temporary name and the
 // rename recorded for the next restart; a library that appeared meanwhile is kept.
-ResultadoBiblioteca ColocaBiblioteca(const WizardState& estado, const KeepAlive& vivo, UiPort& ui);
+ResultadoBiblioteca ColocaBiblioteca(const WizardState& estado, UiPort& ui);
 
 }  // namespace qel

@@ -67,7 +67,7 @@ bool EhPastaDeVerdade(const std::wstring& caminho, const std::wstring& real) {
 
 // Empties an entered folder, sub-folders depth first. The folder itself stays; whether
 // everything in it went is returned.
-bool Esvazia(PastaAberta pasta, UiPort& ui, fs::RetryBudget& espera) {
+bool Esvazia(PastaAberta pasta, fs::RetryBudget& espera) {
     std::vector<PastaAberta> abertas;
     abertas.push_back(std::move(pasta));
     for (;;) {
@@ -80,7 +80,6 @@ bool Esvazia(PastaAberta pasta, UiPort& ui, fs::RetryBudget& espera) {
             const bool esvaziada = abertas.back().esvaziada;
             abertas.pop_back();  // closes its listing before it is removed
             if (!Remove(caminho, real, atributos, esvaziada, espera)) abertas.back().esvaziada = false;
-            ui.ProcessaMensagens();  // the sub-folder was one entry of the folder above
             continue;
         }
         if (!entrada->IsDotEntry()) {
@@ -95,7 +94,6 @@ bool Esvazia(PastaAberta pasta, UiPort& ui, fs::RetryBudget& espera) {
             // A file, or a link: only the entry itself goes, never what it points to.
             if (!Remove(caminho, real, entrada->attributes, false, espera)) atual.esvaziada = false;
         }
-        ui.ProcessaMensagens();
     }
 }
 
@@ -145,16 +143,15 @@ private:
 
 }  // namespace
 
-bool RemoveEntrada(const std::string& caminho, UiPort& ui) {
+bool RemoveEntrada(const std::string& caminho) {
     const std::wstring cheia = fs::FullPath(text::Widen(caminho));
     const std::wstring longa = fs::LongForm(cheia);
     if (!fs::EntryOf(longa)) return true;
     fs::RetryBudget espera;
-    espera.WhileWaiting([&ui] { ui.ProcessaMensagens(); });
     try {
         const Alvo alvo = Localiza(cheia);
         const bool pasta = (alvo.atributos & FILE_ATTRIBUTE_DIRECTORY) != 0;
-        const bool esvaziada = pasta && alvo.percorre && Esvazia(Entra(longa, alvo.real, alvo.atributos), ui, espera);
+        const bool esvaziada = pasta && alvo.percorre && Esvazia(Entra(longa, alvo.real, alvo.atributos), espera);
         Remove(longa, alvo.real, alvo.atributos, esvaziada, espera);
     } catch (const InOutFailure&) {
         // An entry that cannot even be looked at stays, and says so below.
@@ -162,23 +159,22 @@ bool RemoveEntrada(const std::string& caminho, UiPort& ui) {
     return !fs::EntryOf(longa);
 }
 
-void LimpaPasta(const std::string& pasta, UiPort& ui) {
+void LimpaPasta(const std::string& pasta) {
     if (!fs::ChangeDir(pasta)) {
         DWORD erro = GetLastError();
         NaoPodeEntrar(fs::FullPath(text::Widen(pasta)), erro);
     }
-    // Entered: from here on the folder is known by its full path, whatever the window's
-    // handlers do to the current folder while messages are handled.
+    // Entered: from here on the folder is known by its full path, whatever else changes
+    // the process's current folder meanwhile.
     const std::wstring cheia = fs::CurrentDirW();
     // The whole cleanup waits at most this long for entries other programs hold.
     fs::RetryBudget espera;
-    espera.WhileWaiting([&ui] { ui.ProcessaMensagens(); });
     Alvo alvo{};
     bool esvaziada = false;
     {
         VoltaParaOPai volta(cheia);
         alvo = Localiza(cheia);
-        if (alvo.percorre) esvaziada = Esvazia(Entra(fs::LongForm(cheia), alvo.real, alvo.atributos), ui, espera);
+        if (alvo.percorre) esvaziada = Esvazia(Entra(fs::LongForm(cheia), alvo.real, alvo.atributos), espera);
     }
     // Not while it is the current folder: that would keep it from being removed.
     Remove(fs::LongForm(cheia), alvo.real, alvo.atributos, esvaziada, espera);

@@ -4,8 +4,6 @@
 
 #include <string>
 
-#include "core/UiPort.h"
-
 namespace qel {
 
 // Every entry is listed: read-only 1, hidden 2, system 4, volume label 8, folder 16,
@@ -15,13 +13,12 @@ inline constexpr DWORD kMascaraLimpeza = 63;
 // Empties the folder `pasta` (a full path or a name relative to the current folder),
 // its sub-folders depth first, and removes it. Hidden, system and archive files go with
 // the rest; what cannot be deleted (in use, read-only) stays, and so does every folder
-// above it, without a message. After each entry of a listing, pending window messages
-// are handled through `ui`, so the window repaints and responds.
+// above it, without a message.
 //
 // Entries another program holds for a moment are tried again, and so is a folder whose
 // entries all went but whose deleted files others still have open; the whole cleanup
-// waits at most about 5 s for them, handling window messages meanwhile. Files are
-// deleted with POSIX semantics where the system offers them, so their names go at once.
+// waits at most about 5 s for them. Files are deleted with POSIX semantics where the
+// system offers them, so their names go at once.
 //
 // A junction or symbolic link inside is never entered: only the link itself is removed,
 // and nothing is removed whose real place is not inside `pasta`. The same holds when
@@ -32,14 +29,14 @@ inline constexpr DWORD kMascaraLimpeza = 63;
 // with an InOutFailure. Once `pasta` has been entered, the current folder is left at its
 // parent however the work ends (a drive root stays current itself); a folder that could
 // not be entered leaves the current folder as it was.
-void LimpaPasta(const std::string& pasta, UiPort& ui);
+void LimpaPasta(const std::string& pasta);
 
 // Removes whatever a full path names, as LimpaPasta removes a folder: a folder is emptied
 // depth first and removed, a file or a link is removed itself and never what it leads to
 // (on Windows a link goes; Wine's links to Unix places cannot be removed by any Windows
-// call and stay). Within the same 5 s for held entries, with window messages handled
-// through `ui`. The current folder is not changed. Yes when nothing is left under that
-// name (also when nothing was there).
-bool RemoveEntrada(const std::string& caminho, UiPort& ui);
+// call and stay). Within the same 5 s for held entries, which it simply waits for: the run
+// is on a thread of its own and the window keeps answering meanwhile. The current folder
+// is not changed. Yes when nothing is left under that name (also when nothing was there).
+bool RemoveEntrada(const std::string& caminho);
 
 }  // namespace qel

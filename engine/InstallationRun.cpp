@@ -12,6 +12,7 @@
 #include "engine/FolderCleanup.h"
 #include "engine/InstallGuard.h"
 #include "engine/PayloadStaging.h"
+#include "engine/RunProgress.h"
 #include "engine/StagingFolder.h"
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
@@ -114,37 +115,42 @@ bool SeraSubstituido(const WizardState& estado) {
 // The update's database step. Anything but Concluida ends the run with the window left
 // open (the failure has been reported). `aviso` gets the completion message's line about
 // texts the carry-over cut, when it cut any.
-Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui, std::string& aviso) {
-    ui.MantemResponsiva();
+Desfecho AtualizaBanco(const WizardState& estado, UiPort& ui, AndamentoDaExecucao& andamento, std::string& aviso) {
+    andamento.Comeca(Etapa::VersaoDoBanco);
     if (ComparaVersaoBanco(estado) == 1) {
-        ui.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
+        andamento.Relata("Versão do banco", "mais antiga que " + estado.VersaoBanco + ": os dados serão migrados");
+        andamento.Comeca(Etapa::Migracao);
         bool emUso = false;
         std::vector<TextosEncurtados> encurtados;
-        if (!MigraDados(estado, ui, &emUso, &encurtados)) return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
+        const auto avanco = [&andamento](std::size_t tabela, long lidas, long total) {
+            andamento.Tabela(tabela, kTabelasMigradas.size(), kTabelasMigradas[tabela], lidas, total);
+        };
+        if (!MigraDados(estado, ui, &emUso, &encurtados, avanco))
+            return emUso ? Desfecho::BancoEmUso : Desfecho::FalhaNoBanco;
         // Measured again with the rows carried into the new database.
         if (!HaEspacoParaSubstituir(estado, ui)) return Desfecho::BancoNaoSubstituido;
-        ui.MantemResponsiva();
+        andamento.Comeca(Etapa::Substituicao);
         SYSTEMTIME agora;
         GetLocalTime(&agora);
         const std::string backup = NomeBackup("QEL.mdb", agora);
-        const ResultadoSubstituicao r = SubstituiBanco(estado, agora, [] {}, [&ui] { ui.MantemResponsiva(); });
-        if (r == ResultadoSubstituicao::Incerto) ui.Relata("Cópia de segurança do banco", backup + " (mantida)");
+        const ResultadoSubstituicao r = SubstituiBanco(estado, agora);
+        if (r == ResultadoSubstituicao::Incerto) andamento.Relata("Cópia de segurança do banco", backup + " (mantida)");
         if (r != ResultadoSubstituicao::Substituido)
             // Uncertain: the installed database cannot be said to be unchanged.
             return ErroEPara(ui, MensagemSubstituicao(r),
                              r == ResultadoSubstituicao::Incerto ? Desfecho::OutraFalha : Desfecho::BancoNaoSubstituido);
-        ui.Relata("Cópia de segurança do banco", backup);
-        ui.Relata("Substituição do banco", "ok");
+        andamento.Relata("Cópia de segurança do banco", backup);
+        andamento.Relata("Substituição do banco", "ok");
         if (!encurtados.empty()) aviso = AvisoDeTextosEncurtados(backup);
         return Desfecho::Concluida;
     }
     // Asked again on purpose: only a database still of the same version gets the stamp.
     if (ComparaVersaoBanco(estado) == 0) {
         AtualizaVersaoSistema(estado);
-        ui.Relata("Versão do banco", "igual a " + estado.VersaoBanco + ": versão do sistema " +
-                                         estado.VersaoSistema + " registrada");
+        andamento.Relata("Versão do banco", "igual a " + estado.VersaoBanco + ": versão do sistema " +
+                                                estado.VersaoSistema + " registrada");
     } else {
-        ui.Relata("Versão do banco", "mais nova que " + estado.VersaoBanco + ": banco mantido");
+        andamento.Relata("Versão do banco", "mais nova que " + estado.VersaoBanco + ": banco mantido");
     }
     return Desfecho::Concluida;
 }
@@ -169,31 +175,32 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
 
     ui.MostraAguarde();
     ui.Repinta();
-    ui.ProcessaMensagens();
     ui.MostraAnimacao(true);
+    AndamentoDaExecucao andamento(ui, tipo == kAtualizacao);
 
     if (!fs::ChangeDir(estado.SourceDir))
         return ErroEFecha(ui, mensagens::kPastaNaoEncontrada, Desfecho::MidiaIncompleta);
     estado.StagingDir = estado.TempDir + "InstQEL";
     // Made anew and held until the cleanup: nothing but this run's copies is ever in it.
-    PastaTemporaria pastaDeTrabalho = CriaPastaTemporaria(estado.StagingDir, ui);
+    PastaTemporaria pastaDeTrabalho = CriaPastaTemporaria(estado.StagingDir);
     if (pastaDeTrabalho.falha == PastaTemporaria::Falha::NaoRemovida)
         return ErroEPara(ui, MensagemPastaNaoRemovida(estado.StagingDir), Desfecho::OutraFalha);
     if (!pastaDeTrabalho) return ErroEFecha(ui, mensagens::kTemporarioNaoCriado, Desfecho::OutraFalha);
 
-    // Every long step below keeps the window answering (painting, the system's queries,
-    // the animation) through this call.
-    const KeepAlive vivo = [&ui] { ui.MantemResponsiva(); };
-    const ResultadoPreparo preparo = PreparaArquivos(estado, vivo);
-    ui.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
+    andamento.Comeca(Etapa::Preparacao);
+    const ResultadoPreparo preparo = PreparaArquivos(estado);
+    andamento.Relata("Preparação dos arquivos", ArquivosPreparados(preparo, estado.StagingDir));
     // Everything the run installs comes from the staging folder, as copied just now.
     if (const char* falhou = preparo.Falhou())
         return ErroEPara(ui, MensagemArquivoNaoPreparado(falhou, estado.StagingDir), Desfecho::ArquivoNaoInstalado);
     bool reiniciar = false;
+    bool alterando = false;  // the faces were told that the changes began
     if (tipo == kInstalacaoNova) {
+        andamento.Comeca(Etapa::AcessoADados);
         const ResultadoAdo ado = InstalaADO(estado, dm, ui);
         if (!ado) return DesfechoDoAdo(ado);
-        reiniciar = ado.fim == ResultadoAdo::Fim::SetupExecutado;
+        // A setup that ran changed the system folder, and told the faces before it started.
+        alterando = reiniciar = ado.fim == ResultadoAdo::Fim::SetupExecutado;
     }
 
     ui.Repinta();
@@ -206,21 +213,28 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (tipo == kAtualizacao && SeraSubstituido(estado) && !HaEspacoParaSubstituir(estado, ui))
         return Desfecho::BancoNaoSubstituido;
 
+    // From here the install folder and the system folder change (what an interrupted run
+    // left goes first): the faces hold off the end of the Windows session until the run
+    // has ended.
+    if (!alterando) ui.ComecaAlteracoes();
     // Every file is written whole beside its place first. In an update the program and the
     // help files take their names only once the database step has succeeded, and nobody
     // can start the old program meanwhile; in a fresh install the database goes in last: a
     // folder without it is an installation that did not happen.
-    ColocacaoDeArquivos novos(estado.TargetDir, vivo, ui, {kNovoProvisorio, kBackupProvisorio});
+    andamento.Comeca(Etapa::Programa);
+    ColocacaoDeArquivos novos(estado.TargetDir, ui, {kNovoProvisorio, kBackupProvisorio});
     if (!novos.Prepara("QEL.exe") || !(tipo == kAtualizacao ? novos.Reserva("QEL.exe") : novos.Coloca("QEL.exe")))
         return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
     for (const char* ajuda : kAjudas) novos.Prepara(ajuda);
-    if (ColocaBiblioteca(estado, vivo, ui) == ResultadoBiblioteca::NoReinicio) reiniciar = true;
+    andamento.Comeca(Etapa::Biblioteca);
+    if (ColocaBiblioteca(estado, ui) == ResultadoBiblioteca::NoReinicio) reiniciar = true;
 
     std::string aviso;  // a further line of the completion message
     // A help file that cannot be placed is reported and the run goes on, but it did not
     // install everything.
     Desfecho desfecho = reiniciar ? Desfecho::ConcluidaReiniciar : Desfecho::Concluida;
     auto colocaAjudas = [&] {
+        andamento.Comeca(Etapa::Ajuda);
         for (const char* ajuda : kAjudas)
             if (!novos.Coloca(ajuda)) {
                 Erro(ui, MensagemArquivoNaoInstalado(ajuda));
@@ -230,23 +244,27 @@ Desfecho Instala(WizardState& estado, ProbeConnection& dm, UiPort& ui, Desfecho&
     if (tipo == kInstalacaoNova) {
         colocaAjudas();
         // Never over a database that appeared meanwhile.
+        andamento.Comeca(Etapa::Banco);
         if (!novos.Coloca("QEL.mdb", false))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.mdb"), Desfecho::ArquivoNaoInstalado);
     } else {
         seFalhar = Desfecho::FalhaNoBanco;
-        const Desfecho banco = AtualizaBanco(estado, ui, aviso);
+        const Desfecho banco = AtualizaBanco(estado, ui, andamento, aviso);
         if (banco != Desfecho::Concluida) return banco;
         seFalhar = Desfecho::OutraFalha;
+        // The program written before the database step takes its name now.
+        andamento.Comeca(Etapa::Programa);
         if (!novos.Coloca("QEL.exe"))
             return ErroEFecha(ui, MensagemArquivoNaoInstalado("QEL.exe"), Desfecho::ArquivoNaoInstalado);
         colocaAjudas();
     }
 
+    andamento.Comeca(Etapa::Limpeza);
     fs::ChangeDir(estado.TempDir);
     pastaDeTrabalho.pasta->Release();
-    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir(), ui);
-    LimpaPasta("InstQEL", ui);
-    ui.Relata("Limpeza das pastas temporárias", "ok");
+    if (tipo == kInstalacaoNova) LimpaPasta(estado.AdoStagingDir());
+    LimpaPasta("InstQEL");
+    andamento.Relata("Limpeza das pastas temporárias", "ok");
 
     ui.MostraAnimacao(false);
     ui.MostraMensagem(aviso.empty() ? mensagens::kConcluida : mensagens::kConcluida + ("\r" + aviso),

@@ -39,6 +39,16 @@ void LoggedUi::MostraFalha(const std::string& mensagem) {
     face_.MostraFalha(mensagem);
 }
 
+std::string LoggedUi::TextoDaDuracao(std::chrono::milliseconds duracao) {
+    const long long decimos = (duracao.count() + 50) / 100;
+    return " (" + std::to_string(decimos / 10) + "," + std::to_string(decimos % 10) + " s)";
+}
+
+void LoggedUi::RelataEtapa(const std::string& etapa, const std::string& resultado, std::chrono::milliseconds duracao) {
+    if (log_) log_->Registra(etapa, resultado + TextoDaDuracao(duracao));
+    face_.RelataEtapa(etapa, resultado, duracao);
+}
+
 void LoggedUi::Relata(const std::string& etapa, const std::string& resultado) {
     if (log_) log_->Registra(etapa, resultado);
     face_.Relata(etapa, resultado);

@@ -14,18 +14,23 @@ public:
     // "Mensagem (erro)", "Mensagem (confirmação)", ...: the step under which a message of
     // that kind is logged.
     static const char* EtapaDaMensagem(TipoMensagem tipo);
+    // " (12,3 s)": a step's duration as the log gives it after its result.
+    static std::string TextoDaDuracao(std::chrono::milliseconds duracao);
 
     RespostaMensagem MostraMensagem(const std::string& texto, TipoMensagem tipo, BotoesMensagem botoes) override;
     void MostraFalha(const std::string& mensagem) override;
     void Relata(const std::string& etapa, const std::string& resultado) override;
+    // The result is logged with the duration, in seconds.
+    void RelataEtapa(const std::string& etapa, const std::string& resultado,
+                     std::chrono::milliseconds duracao) override;
+    void MostraAndamento(const Andamento& andamento) override { face_.MostraAndamento(andamento); }
+    void ComecaAlteracoes() override { face_.ComecaAlteracoes(); }
 
     void MostraAnimacao(bool ligada) override { face_.MostraAnimacao(ligada); }
     void MostraPagina(Pagina pagina) override { face_.MostraPagina(pagina); }
     Pagina PaginaAtual() const override { return face_.PaginaAtual(); }
     void MostraAguarde() override { face_.MostraAguarde(); }
     void Repinta() override { face_.Repinta(); }
-    void ProcessaMensagens() override { face_.ProcessaMensagens(); }
-    void MantemResponsiva() override { face_.MantemResponsiva(); }
     void Fecha() override { face_.Fecha(); }
     int TipoInstalacao() const override { return face_.TipoInstalacao(); }
     std::string PastaInstalacao() const override { return face_.PastaInstalacao(); }

@@ -20,13 +20,13 @@ bool LiberaNome(const std::string& copia) {
 
 }  // namespace
 
-ResultadoPreparo PreparaArquivos(const WizardState& state, const KeepAlive& aCadaPorcao) {
+ResultadoPreparo PreparaArquivos(const WizardState& state) {
     ResultadoPreparo resultado;
     for (std::size_t i = 0; i < kArquivosPreparados.size(); ++i) {
         const ArquivoPreparado& arquivo = kArquivosPreparados[i];
         const std::string copia = state.StagingDir + arquivo.copia;
         resultado.ausente[i] = !fs::FileExists(arquivo.origem);
-        resultado.copiado[i] = LiberaNome(copia) && fs::CopyOver(arquivo.origem, copia, aCadaPorcao);
+        resultado.copiado[i] = LiberaNome(copia) && fs::CopyOver(arquivo.origem, copia);
         // A medium on read-only disks gives read-only copies; the run must be able to
         // replace and remove them later. Hidden, archive and the rest stay as copied.
         fs::ClearReadOnly(copia);

@@ -4,7 +4,6 @@
 #include <array>
 
 #include "core/WizardState.h"
-#include "platform/KeepAlive.h"
 
 namespace qel {
 
@@ -48,8 +47,7 @@ struct ResultadoPreparo {
 // what the earlier attempt left there (a database with rows already carried into it); a
 // staged copy that cannot be removed is not copied over. Nothing is reported here: the
 // result says which rows were staged, and the run finds out about the others when it
-// installs from the staging folder. The current folder is left as it was. aCadaPorcao is
-// called as the copies go on.
-ResultadoPreparo PreparaArquivos(const WizardState& state, const KeepAlive& aCadaPorcao = {});
+// installs from the staging folder. The current folder is left as it was.
+ResultadoPreparo PreparaArquivos(const WizardState& state);
 
 }  // namespace qel

@@ -7,10 +7,10 @@
 
 namespace qel {
 
-PastaTemporaria CriaPastaTemporaria(const std::string& caminho, UiPort& ui) {
+PastaTemporaria CriaPastaTemporaria(const std::string& caminho) {
     using Falha = PastaTemporaria::Falha;
     for (int vez = 0; vez < 3; ++vez) {
-        if (!RemoveEntrada(caminho, ui)) return {Falha::NaoRemovida, std::nullopt};
+        if (!RemoveEntrada(caminho)) return {Falha::NaoRemovida, std::nullopt};
         const std::string acima = fs::ExtractFilePath(caminho);
         if (!fs::DirectoryExists(acima) && !fs::ForceDirectories(acima)) return {Falha::NaoCriada, std::nullopt};
         if (auto pasta = fs::ProtectedFolder::Create(caminho)) return {Falha::Nenhuma, std::move(pasta)};

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "core/UiPort.h"
 #include "platform/ProtectedFolder.h"
 
 namespace qel {
@@ -27,7 +26,7 @@ struct PastaTemporaria {
 // never through a link, makes the missing folders above it and then the folder itself,
 // admin-only and held. Should another program put something under the name in between,
 // that is removed again (twice at most).
-PastaTemporaria CriaPastaTemporaria(const std::string& caminho, UiPort& ui);
+PastaTemporaria CriaPastaTemporaria(const std::string& caminho);
 
 // An earlier staging folder that could not be removed, named by its path.
 std::string MensagemPastaNaoRemovida(const std::string& caminho);

@@ -12,8 +12,7 @@ namespace qel::fs {
 namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-// Portions small enough to be written in a few tens of milliseconds on a slow disk, so
-// that the caller keeps its window answering between two of them.
+// Portions the copy reads and writes, each through the seam.
 constexpr DWORD kChunk = 256 << 10;
 
 bool Rewind(HANDLE file) {
@@ -23,7 +22,7 @@ bool Rewind(HANDLE file) {
 
 // Each portion read and written passes the seam (a disk that fails in the middle of a
 // copy). The source is known by its handle only: a read names the copy it is for.
-bool CopyContents(HANDLE source, HANDLE target, const std::string& targetName, const KeepAlive& between) {
+bool CopyContents(HANDLE source, HANDLE target, const std::string& targetName) {
     static const std::string kUnnamed;
     if (!Rewind(source)) return false;
     std::vector<char> buffer(kChunk);
@@ -42,7 +41,6 @@ bool CopyContents(HANDLE source, HANDLE target, const std::string& targetName, c
                 return false;
             }))
             return false;
-        if (between) between();
     }
 }
 
@@ -83,11 +81,9 @@ UniqueHandle OpenForReading(const std::string& name, DWORD share) {
     return OpenExisting(name, GENERIC_READ, share, FILE_FLAG_SEQUENTIAL_SCAN, budget);
 }
 
-bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& between) {
+bool CopyFlushed(HANDLE source, const std::string& target) {
     UniqueHandle copy;
-    RetryBudget budget;
-    if (between) budget.WhileWaiting(between);
-    const bool created = Retrying(budget, target, [&] {
+    const bool created = Retrying(target, [&] {
         return Attempted(FileOp::Create, target, [&] {
             copy.reset(CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -96,7 +92,7 @@ bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& betw
     });
     if (!created) return false;
     FILETIME written;
-    bool ok = CopyContents(source, copy.get(), target, between) &&
+    bool ok = CopyContents(source, copy.get(), target) &&
               GetFileTime(source, nullptr, nullptr, &written) &&
               Attempted(FileOp::Attributes, target,
                         [&] { return SetFileTime(copy.get(), nullptr, nullptr, &written) != 0; }) &&
@@ -114,7 +110,7 @@ bool MoveWriteThrough(const std::string& from, const std::string& to, bool repla
     });
 }
 
-UniqueHandle OpenToReplace(const std::string& name, const KeepAlive& between) {
+UniqueHandle OpenToReplace(const std::string& name) {
     // Windows refuses to open a read-only file for writing, and to replace it; Wine running
     // as root opens it all the same.
     const DWORD attributes = GetFileAttributesA(name.c_str());
@@ -123,7 +119,6 @@ UniqueHandle OpenToReplace(const std::string& name, const KeepAlive& between) {
         return {};
     }
     RetryBudget budget;
-    if (between) budget.WhileWaiting(between);
     return OpenExisting(name, GENERIC_READ | GENERIC_WRITE, 0, FILE_ATTRIBUTE_NORMAL, budget);
 }
 

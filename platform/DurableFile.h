@@ -11,7 +11,6 @@
 #include <string>
 
 #include "platform/Handles.h"
-#include "platform/KeepAlive.h"
 
 namespace qel::fs {
 
@@ -22,8 +21,8 @@ UniqueHandle OpenForReading(const std::string& name, DWORD share);
 // Copies everything an open file holds (it needs read access) into a new file of the
 // given name, replacing a writable file of that name, with the source's last-write time,
 // and flushes the copy to the disk. On failure nothing of the copy is left and false is
-// returned. between is called after every portion written.
-bool CopyFlushed(HANDLE source, const std::string& target, const KeepAlive& between = {});
+// returned.
+bool CopyFlushed(HANDLE source, const std::string& target);
 
 // MoveFileEx with write-through: returns once the new name is on the disk. With replace,
 // an existing file of the new name is replaced in the same step (never absent meanwhile);
@@ -34,8 +33,8 @@ bool MoveWriteThrough(const std::string& from, const std::string& to, bool repla
 // replaced must be: this fails while another program has it open or runs it, and when it
 // is read-only; while the handle is held, nobody else can open, start or change it.
 // Nothing of the file changes. An empty handle when it cannot be had (the last error says
-// why). between is called while a brief hold is waited out.
-UniqueHandle OpenToReplace(const std::string& name, const KeepAlive& between = {});
+// why).
+UniqueHandle OpenToReplace(const std::string& name);
 
 // MoveFileEx with MOVEFILE_DELAY_UNTIL_REBOOT: the rename is recorded, and the system makes
 // it at its next start, before any program can hold the new name. It does not replace an

@@ -9,7 +9,6 @@
 #include "platform/Failure.h"
 #include "platform/FileOpSeam.h"
 #include "platform/Handles.h"
-#include "platform/MessageWait.h"
 #include "platform/Retry.h"
 #include "platform/Text.h"
 
@@ -38,49 +37,9 @@ bool MakeDir(const std::string& name) {
 }
 bool RemoveDir(const std::string& name) { return RemoveDirectoryA(name.c_str()) != 0; }
 
-namespace {
-
-struct CopyJob {
-    std::string from, to;
-    bool ok = false;
-    DWORD error = 0;
-};
-
-DWORD WINAPI CopyOnItsOwn(void* param) {
-    auto* job = static_cast<CopyJob*>(param);
-    job->ok = CopyFileA(job->from.c_str(), job->to.c_str(), FALSE) != 0;
-    job->error = GetLastError();
-    return 0;
-}
-
-// One attempt of the platform's copy.
-bool CopyOnce(const std::string& from, const std::string& to, const KeepAlive& between) {
-    if (!between) return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0;
-    // The platform's copy runs on a thread of its own while this one calls between, however
-    // long one portion takes (a slow medium, a scanner holding the file). Its names are
-    // taken as they resolve now, whatever between does to the current folder.
-    CopyJob job{FullPath(from), FullPath(to)};
-    between();
-    UniqueHandle copying(CreateThread(nullptr, 0, CopyOnItsOwn, &job, 0, nullptr));
-    if (!copying) return CopyFileA(job.from.c_str(), job.to.c_str(), FALSE) != 0;
-    try {
-        if (!WaitAnswering(copying.get(), QS_ALLINPUT, between, kBetweenMs))
-            WaitForSingleObject(copying.get(), INFINITE);
-    } catch (...) {
-        WaitForSingleObject(copying.get(), INFINITE);
-        throw;
-    }
-    SetLastError(job.error);
-    return job.ok;
-}
-
-}  // namespace
-
-bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between) {
-    RetryBudget budget;
-    if (between) budget.WhileWaiting(between);
-    return Retrying(budget, to, [&] {
-        return Attempted(FileOp::Copy, from, to, [&] { return CopyOnce(from, to, between); });
+bool CopyOver(const std::string& from, const std::string& to) {
+    return Retrying(to, [&] {
+        return Attempted(FileOp::Copy, from, to, [&] { return CopyFileA(from.c_str(), to.c_str(), FALSE) != 0; });
     });
 }
 

@@ -12,8 +12,6 @@
 #include <optional>
 #include <string>
 
-#include "platform/KeepAlive.h"
-
 namespace qel::fs {
 
 // A file exists when the name finds an entry that is not a folder.
@@ -29,12 +27,7 @@ bool MakeDir(const std::string& name);
 bool RemoveDir(const std::string& name);
 
 // CopyFileA with fail-if-exists off: contents and attributes, replacing the target.
-// With between, the copy is made on a thread of its own while the calling thread answers
-// the messages other threads send it and calls between: once before the copy, then every
-// kBetweenMs and whenever messages arrive, so that a large file on a slow medium does not
-// hold up its windows.
-bool CopyOver(const std::string& from, const std::string& to, const KeepAlive& between = {});
-inline constexpr unsigned long kBetweenMs = 20;
+bool CopyOver(const std::string& from, const std::string& to);
 // MoveFileA: fails when the new name exists.
 bool Rename(const std::string& from, const std::string& to);
 bool Remove(const std::string& name);

@@ -2,17 +2,15 @@
 
 namespace qel {
 
-bool WaitAnswering(HANDLE object, DWORD wakeMask, const KeepAlive& onMessages, DWORD intervalMs) {
+bool WaitAnswering(HANDLE object) {
     for (;;) {
-        switch (MsgWaitForMultipleObjects(1, &object, FALSE, intervalMs, wakeMask | QS_SENDMESSAGE)) {
+        switch (MsgWaitForMultipleObjects(1, &object, FALSE, INFINITE, QS_SENDMESSAGE)) {
         case WAIT_OBJECT_0:
             return true;
-        case WAIT_TIMEOUT:
         case WAIT_OBJECT_0 + 1: {
             // Peeking delivers what other threads sent; nothing is taken from the queue.
             MSG msg;
             PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            if (onMessages) onMessages();
             break;
         }
         default:

@@ -6,10 +6,7 @@
 
 namespace qel::proc {
 
-bool StartedProcess::WaitUntilEnded(const KeepAlive& onMessages) const {
-    if (!onMessages) return WaitForSingleObject(process_.get(), INFINITE) == WAIT_OBJECT_0;
-    return WaitAnswering(process_.get(), QS_ALLINPUT, onMessages);
-}
+bool StartedProcess::WaitUntilEnded() const { return WaitAnswering(process_.get()); }
 
 void StartedProcess::Close() {
     process_.reset();

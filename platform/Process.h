@@ -6,7 +6,6 @@
 #include <string>
 
 #include "platform/Handles.h"
-#include "platform/KeepAlive.h"
 
 namespace qel::proc {
 
@@ -19,12 +18,10 @@ public:
     StartedProcess& operator=(StartedProcess&&) = default;
 
     // Blocks until the program has ended, without a time limit. No when the wait itself
-    // failed. With onMessages, the wait wakes whenever this thread is sent a message or
-    // has new ones in its queue: sent messages (a broadcast from the program, the
-    // system's queries) are answered at once, then onMessages handles the queue. A
-    // program that sends a message to our windows and waits for the answer thus cannot
-    // deadlock with us.
-    bool WaitUntilEnded(const KeepAlive& onMessages = {}) const;
+    // failed. Messages sent to this thread meanwhile (a broadcast from the program to
+    // every top-level window) are answered at once, so a program that sends one and
+    // waits for the answer cannot deadlock with us.
+    bool WaitUntilEnded() const;
     // Closes the process handle, then the thread handle.
     void Close();
 

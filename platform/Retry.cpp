@@ -21,7 +21,6 @@ bool RetryBudget::WaitAgain(bool momentaryHold) {
     } else if (GetTickCount() - start_ >= total_) {
         return false;
     }
-    if (hook_) hook_();
     Sleep(every_);
     return true;
 }

@@ -7,7 +7,6 @@
 // before. Nothing else is ever tried twice.
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 namespace qel::fs {
@@ -29,8 +28,6 @@ public:
     explicit RetryBudget(DWORD totalMs = kHoldWaitMs, DWORD everyMs = kHoldRetryEveryMs)
         : total_(totalMs), every_(everyMs) {}
 
-    // Called once per wait, before it (the cleanup handles window messages there).
-    void WhileWaiting(std::function<void()> hook) { hook_ = std::move(hook); }
     // After a failed attempt: no at once unless its error was a momentary hold; then,
     // while the budget lasts (counted from its first wait), waits one interval and says
     // yes.
@@ -42,7 +39,6 @@ private:
     DWORD total_, every_;
     DWORD start_ = 0;
     bool started_ = false;
-    std::function<void()> hook_;
 };
 
 // Repeats an attempt (success as true, failure through the thread's last error) while it

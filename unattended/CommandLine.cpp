@@ -99,11 +99,6 @@ std::vector<std::string> SeparaArgumentos(const std::string& argumentos) {
     return partes;
 }
 
-int TipoParaPasta(TipoPedido pedido, const std::string& pasta) {
-    if (pedido == TipoPedido::Automatico) return fs::FileExists(pasta + "\\QEL.mdb") ? 1 : 0;
-    return pedido == TipoPedido::Atualizacao ? 1 : 0;
-}
-
 std::string PorQueNaoEPasta(const std::string& pasta) {
     for (size_t i = 0; i < pasta.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(pasta[i]);

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace qel {
+#include "engine/RunChecks.h"
 
-enum class TipoPedido { Instalacao, Atualizacao, Automatico };
+namespace qel {
 
 struct Opcoes {
     bool silenciosa = false;  // /silent, taken even when something else was not understood
@@ -39,10 +39,6 @@ std::vector<std::string> SeparaArgumentos(const std::string& argumentos);
 // /log are taken wherever they stand, so that even then nothing is shown and the log
 // gets what was wrong. A relative /dir is made full against the current folder now.
 Opcoes InterpretaLinhaDeComando(const std::string& argumentos);
-
-// The installation type a request means for a folder: 0 fresh install, 1 update; auto is
-// an update when the folder holds QEL.mdb.
-int TipoParaPasta(TipoPedido pedido, const std::string& pasta);
 
 // Why a text cannot name a folder (a character Windows refuses in names, a colon that is
 // no drive's, a device name such as NUL, a path too long for every file the run places in

@@ -10,10 +10,11 @@
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "unattended/ProgramStart.h"
+#include "unattended/SessionWindow.h"
 #include "unattended/SilentUi.h"
-#include "wizard/PageFlow.h"
-#include "wizard/StartState.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/RunChecks.h"
+#include "engine/StartState.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 namespace {
@@ -42,6 +43,7 @@ Desfecho InstalaSemJanela(const Opcoes& linha, InstallLog* log) {
     // deployment tool started the program in.
     fs::ChangeDir(estado.SourceDir);
     try {
+        // The start-up's check that the ADO run-time is there, as the wizard's.
         TdmInstalaQel dm;
         if (!VerificaMidia(estado, ui)) return Desfecho::MidiaIncompleta;
         if (!VerificaPastaInstalacao(ui)) return Desfecho::PastaInadequada;
@@ -51,7 +53,20 @@ Desfecho InstalaSemJanela(const Opcoes& linha, InstallLog* log) {
                                             (pedido != TipoPedido::Automatico ? ""
                                              : face.TipoInstalacao() == 1 ? " (auto: a pasta tem QEL.mdb)"
                                                                           : " (auto: a pasta não tem QEL.mdb)"));
-        return ExecutaInstalacao(estado, dm, ui);
+        // The run works on a thread of its own, every ADO object it uses made there; this
+        // thread answers the system's questions before the end of the session.
+        JanelaDaSessao janela(ui);
+        face.AoComecarAlteracoes([&janela] { janela.BloqueiaFimDaSessao(); });
+        Desfecho desfecho = Desfecho::OutraFalha;
+        janela.Executa([&] {
+            try {
+                TdmInstalaQel dmDaExecucao;
+                desfecho = ExecutaInstalacao(estado, dmDaExecucao, ui);
+            } catch (const std::exception& falha) {
+                ui.MostraFalha(falha.what());
+            }
+        });
+        return desfecho;
     } catch (const std::exception& falha) {
         // The data module without the ADO run-time, or a check's own failure.
         ui.MostraFalha(falha.what());

@@ -3,7 +3,7 @@
 // TTabSheet, TLabel, TImage, TBitBtn, TRadioGroup, TGroupBox, TDirectoryEdit, TAnimate).
 // Those that are the platform's own controls (label, button, boxes, edit) are registered
 // as superclasses of them, so they behave, and read out to screen readers, as the
-// platform's controls do. TAnimate holds the platform's animation control (AnimationHost).
+// platform's controls do. TAnimate holds the platform's animation control (CopyAnimation).
 //
 // Containers hand the notifications of their controls (commands, owner drawing, colours)
 // to the ControlHost attached to their top-level window.

@@ -8,6 +8,7 @@
 
 #include "platform/Failure.h"
 #include "resources/resource.h"
+#include "wizard/ControlClasses.h"
 
 namespace qel {
 namespace {
@@ -50,6 +51,19 @@ bool ReadAviFrames(const void* data, std::size_t size, AviFrames& frames) {
 
 namespace {
 
+LRESULT CALLBACK AnimateProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CTLCOLORSTATIC:
+        // The clip's background shows in the page's colour.
+        SetBkColor(reinterpret_cast<HDC>(wp), GetSysColor(COLOR_WINDOW));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+    case WM_SIZE:
+        if (HWND player = GetWindow(hwnd, GW_CHILD)) MoveWindow(player, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+        return 0;
+    }
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
 // The header of the animation resource id of module; false when there is none or it is
 // no clip.
 bool ClipHeader(HMODULE module, int id, AviFrames& frames) {
@@ -66,7 +80,20 @@ std::vector<CopyAnimation::Clip> CopyAnimation::WizardClips(HMODULE program) {
 }
 
 CopyAnimation::CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips)
-    : host_(parent, box, id), clips_(std::move(clips)) {}
+    : clips_(std::move(clips)) {
+    const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    RegisterWindowClass(instance, kAnimateClass, AnimateProc);
+    const int w = box.right - box.left, h = box.bottom - box.top;
+    window_.reset(CreateWindowExA(0, kAnimateClass, "", WS_CHILD | WS_CLIPSIBLINGS, box.left, box.top, w, h, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr));
+    // A timer of the window's thread plays the clip, in both versions of the control (the
+    // version-6 control always uses one; ACS_TIMER makes the version-5 control do the same
+    // instead of starting a thread of its own).
+    if (window_.get())
+        player_ = CreateWindowExA(0, ANIMATE_CLASSA, "", WS_CHILD | WS_VISIBLE | ACS_TRANSPARENT | ACS_CENTER | ACS_TIMER,
+                                  0, 0, w, h, window_.get(), nullptr, instance, nullptr);
+    if (!player_) throw Failure("Cannot create the control anmIntala");
+}
 
 void CopyAnimation::Show(bool on) {
     if (on && !running_) Start();

@@ -1,14 +1,15 @@
 #pragma once
 // The copy animation of page 3 (anmIntala): a copy clip played by the platform's animation
-// control, which lives on a thread of its own (AnimationHost) so that it keeps moving
-// while the installation run keeps the window's thread busy.
+// control inside a window of ours (TAnimate), both children of the page. The control plays
+// with a timer of the window's thread, which only handles messages while a run works on
+// a thread of its own.
 #include <windows.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <vector>
 
-#include "wizard/AnimationHost.h"
+#include "platform/GdiHandles.h"
 
 namespace qel {
 
@@ -42,11 +43,13 @@ public:
     static std::vector<Clip> WizardClips(HMODULE program);
 
     // Creates the hidden, stopped animation in parent at box (parent's client
-    // coordinates) with the control identifier id.
+    // coordinates) with the control identifier id; throws when it cannot be made.
     CopyAnimation(HWND parent, const RECT& box, int id, std::vector<Clip> clips);
 
-    HWND Window() const { return host_.Window(); }
-    HWND Player() const { return host_.Player(); }
+    // The TAnimate window: what the layout names anmIntala.
+    HWND Window() const { return window_.get(); }
+    // The platform's animation control, filling the TAnimate window.
+    HWND Player() const { return player_; }
 
     // Starts and shows (true) or stops and hides (false): the running state is set first,
     // then the visibility. Starting when no clip can be opened throws "Cannot open AVI"
@@ -67,7 +70,8 @@ private:
     void Start();
     void Stop();
 
-    AnimationHost host_;
+    UniqueWindow window_;
+    HWND player_ = nullptr;
     std::vector<Clip> clips_;
     bool running_ = false;
     int clipInUse_ = -1;

@@ -19,16 +19,4 @@ int RunEventLoop(TfrmInstala* wizard) {
     return static_cast<int>(msg.wParam);
 }
 
-void ProcessPendingMessages(TfrmInstala* wizard) {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (wizard && wizard->EntradaIgnorada(msg)) continue;
-        Dispatch(wizard, msg);
-    }
-}
-
 }  // namespace qel

@@ -1,12 +1,13 @@
 // The handlers of the wizard's eight buttons. Each runs through the failure box's
 // wrapper (TfrmInstala::ExecutaManipulador), which also keeps a second handler from
-// starting while one runs.
+// starting while one runs or while an installation run works.
 #include "wizard/Instalador_NEW.h"
 
 #include "engine/InstallationRun.h"
 #include "platform/Failure.h"
+#include "engine/RunChecks.h"
 #include "wizard/PageFlow.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 
@@ -30,10 +31,15 @@ void TfrmInstala::BitBtn4Click() {
 void TfrmInstala::BitBtn8Click() { MostraPagina(Pagina::Inicio); }
 void TfrmInstala::BitBtn7Click() { MostraPagina(Pagina::Diretorio); }
 
-// Instalar on page 3.
+// Instalar on page 3: the run works on a thread of its own, with a probe connection of
+// its own: every ADO object it uses is made there. The data module made at start-up stays
+// what it is, the start-up's check that the ADO run-time is there.
 void TfrmInstala::BitBtn6Click() {
     if (!dm_) throw Failure("The data module does not exist yet");
-    desfecho_ = ExecutaInstalacao(estado_, *dm_, Porta());
+    ExecutaEmLinhaPropria([this](UiPort& porta) {
+        TdmInstalaQel dm;
+        desfecho_ = ExecutaInstalacao(estado_, dm, porta);
+    });
 }
 
 }  // namespace qel

@@ -4,14 +4,15 @@
 
 #include <algorithm>
 
+#include "engine/SessionEnd.h"
 #include "platform/Failure.h"
 #include "platform/GdiHandles.h"
+#include "platform/WindowCall.h"
 #include "wizard/ApplicationTitle.h"
 #include "wizard/BitBtn.h"
-#include "wizard/EventLoop.h"
 #include "wizard/FailureBox.h"
 #include "wizard/MessageDialog.h"
-#include "wizard/StartState.h"
+#include "engine/StartState.h"
 
 namespace qel {
 namespace {
@@ -20,15 +21,6 @@ namespace {
 // buttons.
 constexpr DWORD kFrameStyle = WS_OVERLAPPED | WS_CAPTION | WS_CLIPCHILDREN;
 constexpr DWORD kFrameExStyle = WS_EX_CONTROLPARENT;
-
-// How old the last pass over the pending messages may be before MantemResponsiva makes
-// another: well inside the 100 ms after which a window feels stuck, and rare enough to
-// cost nothing against the work between two passes.
-constexpr ULONGLONG kPassoMensagensMs = 25;
-
-bool IsUserInput(UINT msg) {
-    return (msg >= WM_KEYFIRST && msg <= WM_KEYLAST) || (msg >= WM_LBUTTONDOWN && msg <= WM_MOUSELAST);
-}
 
 // Control identifiers: the Default and Cancel buttons carry the platform's OK and
 // Cancel identifiers, so tools that look for a page's default and cancel buttons find
@@ -118,6 +110,7 @@ LRESULT TfrmInstala::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
     case WM_CREATE:
         try {
+            bloqueio_.emplace(hwnd_);
             AttachHost(hwnd_, this);
             CreateControls();
             FormCreate();
@@ -152,9 +145,22 @@ LRESULT TfrmInstala::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         PedeFechamento();
         return 0;
+    case kWindowCall:
+        return AnswerWindowCall(lp);
+    case kAndamento:
+        if (const auto andamento = andamentos_.Retira(); andamento && execucao_) Porta().MostraAndamento(*andamento);
+        return 0;
+    case kFimDaExecucao:
+        ExecucaoTerminou();
+        return 0;
+    case WM_QUERYENDSESSION:
+    case WM_ENDSESSION: {
+        LRESULT resposta = 0;
+        if (bloqueio_ && TrataFimDaSessao(msg, wp, lp, *bloqueio_, ExecucaoEmCurso(), Porta(), resposta))
+            return resposta;
+        break;
+    }
     case WM_DESTROY:
-        // The animation's windows belong to a thread of their own, which destroys them
-        // before the page they stand on goes.
         anmIntala_.reset();
         DetachHost(hwnd_);
         if (closeRequested_) PostQuitMessage(0);
@@ -209,6 +215,9 @@ HWND TfrmInstala::CreateControl(const ControlEntry& entry, HWND parent, int id) 
         style |= ES_AUTOHSCROLL | ES_LEFT;
         exStyle |= WS_EX_CLIENTEDGE;
         break;
+    case ControlKind::Progress:
+        cls = PROGRESS_CLASSA;
+        break;
     case ControlKind::Animate:
         throw Failure("The copy animation is made by CopyAnimation");
     }
@@ -216,6 +225,7 @@ HWND TfrmInstala::CreateControl(const ControlEntry& entry, HWND parent, int id) 
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
     if (!hwnd) throw Failure(std::string("Cannot create the control ") + entry.name);
     SendMessageA(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    if (entry.kind == ControlKind::Progress) SendMessageA(hwnd, PBM_SETRANGE32, 0, 1000);
     return hwnd;
 }
 
@@ -242,7 +252,7 @@ void TfrmInstala::CreateControls() {
 // Makes the controls of a page. The pages not shown at start are made when they are
 // first shown (or one of their controls is asked for), so that the first page shows
 // sooner: under Wine every window costs a few server round trips, and the copy animation
-// of page 3 starts a thread and loads the platform's video modules. Control identifiers
+// of page 3 loads the platform's video modules. Control identifiers
 // are those of the whole layout made in its order, whichever page is made first.
 void TfrmInstala::BuildPage(int page) {
     if (built_[page] || !hwnd_) return;
@@ -459,8 +469,9 @@ void TfrmInstala::ExecutaManipulador(void (TfrmInstala::*handler)()) {
 }
 
 void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
-    // A press that arrives while a handler runs (its run lets pending messages through)
-    // is not acted on: one handler, and so one installation run, at a time.
+    // A press that arrives while a handler runs (a dialog's loop handles the window's
+    // messages) or while a run works is not acted on: one handler, and so one
+    // installation run, at a time.
     if (handlerDepth_ > 0) return;
     ++handlerDepth_;
     // A failure the handler leaves is shown through the port, so the log has it too.
@@ -472,7 +483,7 @@ void TfrmInstala::ExecutaManipulador(const std::function<void()>& handler) {
         }
     });
     --handlerDepth_;
-    if (closeRequested_ && hwnd_) DestroyWindow(hwnd_);
+    if (closeRequested_ && handlerDepth_ == 0 && hwnd_) DestroyWindow(hwnd_);
 }
 
 void TfrmInstala::PedeFechamento() {
@@ -503,23 +514,6 @@ void TfrmInstala::MostraAguarde() { ShowWindow(Controle("lblMsgInstala"), SW_SHO
 
 void TfrmInstala::Repinta() {
     if (hwnd_) RedrawWindow(hwnd_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
-
-void TfrmInstala::ProcessaMensagens() {
-    ProcessPendingMessages(this);
-    ultimaPassagem_ = GetTickCount64();
-}
-
-void TfrmInstala::MantemResponsiva() {
-    if (GetTickCount64() - ultimaPassagem_ >= kPassoMensagensMs) ProcessaMensagens();
-}
-
-bool TfrmInstala::EntradaIgnorada(const MSG& msg) const {
-    // While a handler runs, what the user types or clicks in the window is dropped: the
-    // page shows what it showed, and no button starts anything (Close from the taskbar
-    // entry is no input here and waits for the handler to return).
-    return handlerDepth_ > 0 && hwnd_ && IsUserInput(msg.message) && msg.hwnd &&
-           (msg.hwnd == hwnd_ || IsChild(hwnd_, msg.hwnd));
 }
 
 void TfrmInstala::Fecha() { PedeFechamento(); }

@@ -1,7 +1,8 @@
 #pragma once
 // The wizard window frmInstala: a fixed-size window holding three pages, the wizard
 // state and the handlers of its buttons. It is the user-interface port through which
-// the installation run and the database upgrade reach the user.
+// the installation run and the database upgrade reach the user. The run works on a thread
+// of its own; the window's thread only handles messages, making what the run asks for.
 #include <windows.h>
 
 #include <exception>
@@ -15,6 +16,8 @@
 #include "core/Desfecho.h"
 #include "core/UiPort.h"
 #include "core/WizardState.h"
+#include "platform/RunThread.h"
+#include "platform/SessionBlock.h"
 #include "wizard/Banner.h"
 #include "wizard/ControlClasses.h"
 #include "wizard/CopyAnimation.h"
@@ -22,6 +25,7 @@
 #include "wizard/Glyphs.h"
 #include "wizard/LayoutScale.h"
 #include "wizard/PageLayout.h"
+#include "wizard/RunPort.h"
 #include "wizard/TaskbarEntry.h"
 #include "wizard/WizardFonts.h"
 
@@ -79,15 +83,20 @@ public:
     // Gives a key message its meaning in the wizard (Tab, Enter, Escape, arrows in the
     // radio group) before it is dispatched; true when it was used up.
     bool TrataTecla(const MSG& msg);
-    // Whether a message that a run lets through is the user's input to this window, to
-    // be dropped rather than acted on.
-    bool EntradaIgnorada(const MSG& msg) const;
 
     // Runs a handler as a button does: through the failure box's wrapper, with a close
     // requested meanwhile carried out once it returns. A handler asked for while another
-    // runs (or while the folder browser is open) is not run.
+    // runs (or while the folder browser is open, or a run works) is not run.
     void ExecutaManipulador(void (TfrmInstala::*handler)());
     void ExecutaManipulador(const std::function<void()>& handler);
+    // Starts `trabalho` on a thread of its own (RunThread) with a port that carries its
+    // calls to this window's thread. Until it has ended it counts as a running handler: no
+    // handler runs, a close waits for its end. A failure it lets escape is shown in the
+    // failure box. Only from a handler, on the window's thread.
+    void ExecutaEmLinhaPropria(std::function<void(UiPort&)> trabalho);
+    bool ExecucaoEmCurso() const { return execucao_ != nullptr; }
+    // Whether the end of the Windows session is held off (a run is changing files).
+    bool FimDaSessaoBloqueado() const { return bloqueio_ && bloqueio_->Held(); }
     // Closes the window now, or when the running handler returns.
     void PedeFechamento();
     bool FechamentoPedido() const { return closeRequested_; }
@@ -109,8 +118,8 @@ public:
     Pagina PaginaAtual() const override;
     void MostraAguarde() override;
     void Repinta() override;
-    void ProcessaMensagens() override;
-    void MantemResponsiva() override;
+    void MostraAndamento(const Andamento& andamento) override;
+    void ComecaAlteracoes() override;
     void Fecha() override;
     int TipoInstalacao() const override;
     std::string PastaInstalacao() const override;
@@ -136,11 +145,20 @@ private:
         HWND hwnd;
     };
 
+    // What the run's thread posts: it has ended; progress waits in andamentos_.
+    static constexpr UINT kFimDaExecucao = WM_APP + 1;
+    static constexpr UINT kAndamento = WM_APP + 2;
+
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
     bool Notification(HWND container, UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
     void CreateControls();
+    // The run's thread has ended (its notice arrived): the handler slot is free again and
+    // a close asked for meanwhile is carried out.
+    void ExecucaoTerminou();
+    // Hides the step, the table and the bar of page 3.
+    void EscondeAndamento();
     void BuildPage(int page);
     HWND CreateControl(const ControlEntry& entry, HWND parent, int id);
     void CreateRadioItems(const ControlEntry& entry, HWND group, int firstId);
@@ -180,12 +198,15 @@ private:
     HWND savedFocus_ = nullptr;
     int handlerDepth_ = 0;
     bool closeRequested_ = false;
-    ULONGLONG ultimaPassagem_ = 0;
     std::exception_ptr creationFailure_;
     WizardState estado_;
     TdmInstalaQel* dm_ = nullptr;
     UiPort* porta_ = this;
     std::optional<Desfecho> desfecho_;
+    CaixaDeAndamento andamentos_;
+    std::optional<SessionBlock> bloqueio_;
+    // Last, so that it goes first: its thread ends before anything it uses.
+    std::unique_ptr<RunThread> execucao_;
 };
 
 }  // namespace qel

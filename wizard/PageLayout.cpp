@@ -66,6 +66,14 @@ std::vector<ControlEntry> Build() {
     pages[2].push_back({"lblMsgInstala", ControlKind::Label, 2, nullptr, 160, 248, 192, 16,
                         "Instalando o sistema, aguarde ...", FontRole::Box, kNoTab, ButtonRole::None,
                         Glyph::None, false, {}, 0});
+    // Under the busy label, while a run works: the step, the carry-over's table and rows,
+    // and how much of the run is done.
+    pages[2].push_back({"lblEtapa", ControlKind::Label, 2, nullptr, 160, 268, 424, 13, "", FontRole::Window,
+                        kNoTab, ButtonRole::None, Glyph::None, false, {}, 0});
+    pages[2].push_back({"lblDetalhe", ControlKind::Label, 2, nullptr, 160, 283, 424, 13, "", FontRole::Window,
+                        kNoTab, ButtonRole::None, Glyph::None, false, {}, 0});
+    pages[2].push_back({"pbrInstala", ControlKind::Progress, 2, nullptr, 160, 300, 272, 12, "", FontRole::Window,
+                        kNoTab, ButtonRole::None, Glyph::None, false, {}, 0});
     pages[2].push_back(Button("BitBtn5", 2, 488, "Cancelar", 0, ButtonRole::Cancel, Glyph::Cross));
     pages[2].push_back(Button("BitBtn6", 2, 384, "Instalar", 1, ButtonRole::Default, Glyph::Check));
     pages[2].push_back(Button("BitBtn7", 2, 280, "Voltar", 2, ButtonRole::None, Glyph::Back));

@@ -9,7 +9,7 @@
 
 namespace qel {
 
-enum class ControlKind { Label, Image, BitBtn, RadioGroup, GroupBox, DirectoryEdit, Animate };
+enum class ControlKind { Label, Image, BitBtn, RadioGroup, GroupBox, DirectoryEdit, Animate, Progress };
 
 // The page's Default button is pressed by Enter, its Cancel button by Escape.
 enum class ButtonRole { None, Default, Cancel };

@@ -1,8 +1,10 @@
 // The real program during an update that carries many rows, asked from outside to answer
-// its window's messages as the system asks a window before calling it "not responding".
+// its window's messages as the system asks a window before calling it "not responding",
+// watched for what page 3 shows, and its copy animation clicked and wheeled at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "tests/e2e/DemoMedium.h"
 #include "tools/uidriver/AnswerProbe.h"
@@ -11,7 +13,7 @@
 namespace qel::e2e {
 namespace {
 
-TEST(Answers, ALargeUpdateKeepsTheWindowAnsweringAndTheCopyAnimationMoving) {
+TEST(Answers, ALargeUpdateKeepsTheWindowAnsweringShowsHowFarItIsAndTheClipMoving) {
     test::TempFolder work("e2eanswer");
     // Enough rows that the run lasts seconds even with a fast carry-over: the animation is
     // looked at every 250 ms.
@@ -21,14 +23,22 @@ TEST(Answers, ALargeUpdateKeepsTheWindowAnsweringAndTheCopyAnimationMoving) {
     EXPECT_EQ(m.carried, rows + 3) << "the added rows and the three of the installed database dated before 2007";
 
     const uidriver::AnswerFigures f = uidriver::Figures(m.answersMs);
-    // A loose bound, far below the 5 s after which the system ghosts a window, and below a
-    // quarter of the run, so that a window that handles no message during the carry-over
-    // still fails it when carrying gets faster.
-    const double bound = std::min(2000.0, m.runMs / 4);
-    EXPECT_LT(f.worst, bound) << "worst " << f.worst << " ms, 99th percentile " << f.p99 << " ms in a run of "
-                              << m.runMs << " ms";
+    std::printf("[ medida   ] %zu answers in %.0f ms: worst %.0f ms, 99th percentile %.0f ms, median %.0f ms\n",
+                f.count, m.runMs, f.worst, f.p99, f.median);
+    // The run works on a thread of its own: the window's thread only handles messages.
+    EXPECT_LE(f.worst, 100.0) << "99th percentile " << f.p99 << " ms in a run of " << m.runMs << " ms";
     EXPECT_GE(static_cast<double>(f.count), m.runMs / 50 / 2) << "the window was asked at the pace of 50 ms";
     EXPECT_GE(m.pictures, 5u) << "the copy animation stood still";
+    EXPECT_TRUE(m.clicked) << "the carry-over never showed its table";
+
+    // Page 3 showed the steps in words, the carried table's rows of its total, and a bar
+    // that only went forward.
+    EXPECT_NE(std::find(m.etapas.begin(), m.etapas.end(), "Migrando os dados do banco de dados"), m.etapas.end());
+    int tabela = 0;
+    for (const std::string& d : m.detalhes) tabela += d.rfind("Tabela TB_ACOMPANHAMENTO: linha ", 0) == 0;
+    EXPECT_GE(tabela, 2) << "the rows went forward on the screen";
+    EXPECT_TRUE(std::is_sorted(m.barra.begin(), m.barra.end()));
+    EXPECT_GT(m.barra.empty() ? 0 : m.barra.back() - m.barra.front(), 300);
 }
 
 }  // namespace

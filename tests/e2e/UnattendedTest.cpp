@@ -105,13 +105,13 @@ TEST(Unattended, AnUpdateStartedElsewhereUsesItsOwnMediumCarriesTheRowsAndKeepsA
     const std::string log = text::FromUtf8(ReadFile(base / "registro.txt").substr(3));
     ExpectLogShape(log, 0);
     EXPECT_TRUE(Has(log, "M\xED" "dia de instala\xE7\xE3o: ok, em " + u.Medium() + "\\")) << log;
-    EXPECT_TRUE(Has(log, "C\xF3pia de seguran\xE7" "a do banco: " + backups[0] + "\r\n")) << log;
-    // The rows each table's line gives are the rows that arrived.
+    EXPECT_TRUE(Has(log, "C\xF3pia de seguran\xE7" "a do banco: " + backups[0] + " (")) << log;
+    // The rows each table's line gives are the rows that arrived, with the time it took.
     long long logged = 0;
     for (const char* t : {"TB_OPERADORA", "TB_ACOMPANHAMENTO", "RL_CARTEIRA_ASSISTENCIAL", "RL_ITEM_DESP_ASSISTENCIAL",
                           "TB_QEL_ANEXO_II_A", "TB_QEL_ANEXO_III", "TB_QEL_ANEXO_IV"}) {
         std::smatch m;
-        ASSERT_TRUE(std::regex_search(log, m, std::regex(std::string("Migra\xE7\xE3o de ") + t + ": (\\d+) linhas?\r\n")))
+        ASSERT_TRUE(std::regex_search(log, m, std::regex(std::string("Migra\xE7\xE3o de ") + t + ": (\\d+) linhas? \\(\\d+,\\d s\\)\r\n")))
             << t;
         logged += std::stoll(m[1]);
     }
@@ -268,7 +268,8 @@ TEST(Unattended, TheWizardLogsItsRunAndKeepsAnUnattendedOneOutOfItsFolder) {
     ExpectLogShape(written, 0);
     EXPECT_TRUE(Has(written, "InstalaQEL 3.2.3, assistente, "));
     EXPECT_TRUE(Has(written, "Resposta: Sim\r\n"));
-    EXPECT_TRUE(Has(written, "Migra\xE7\xE3o de TB_OPERADORA: 3 linhas\r\n")) << written;
+    EXPECT_TRUE(std::regex_search(written, std::regex("Migra\xE7\xE3o de TB_OPERADORA: 3 linhas \\(\\d+,\\d s\\)\r\n")))
+        << written;
     EXPECT_TRUE(Has(written, "Mensagem (informa\xE7\xE3o): Instala\xE7\xE3o conclu\xED" "da!\r\n"));
 }
 

@@ -1,7 +1,9 @@
 // The copy animation of page 3 and MostraAnimacao: hidden and stopped at start, the
 // frames the first and later starts play, the clip's own size, stopping, which clip is
 // taken, the failure when none can be opened, the program's own clip, and the clip moving
-// on the screen while the window's thread is blocked.
+// on the screen while a run works, whatever the user does on it, and while one call of
+// the database engine keeps the run waiting for ten seconds; the run's calls answered
+// while the window is dragged by its title bar.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +11,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -18,10 +21,15 @@
 #include <thread>
 #include <vector>
 
+#include "core/Desfecho.h"
+#include "engine/RunProgress.h"
 #include "platform/Failure.h"
+#include "platform/FileOpSeam.h"
 #include "resources/resource.h"
+#include "tests/integration/DatabaseFiles.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Windows.h"
+#include "tools/uidriver/AnswerProbe.h"
 #include "tools/uidriver/UiDriver.h"
 #include "wizard/ApplicationTitle.h"
 #include "wizard/ControlClasses.h"
@@ -167,22 +175,169 @@ TEST_F(Animation, WhenNoClipOpensItFailsWithCannotOpenAviAndStaysHidden) {
     EXPECT_EQ(shown, "Cannot open AVI.");
 }
 
-TEST_F(Animation, KeepsMovingOnScreenWhileTheWindowsThreadIsBlocked) {
-    frm->MostraAnimacao(true);
-    test::PumpFor(300, frm.get());
-    // The clip's windows belong to a thread that only plays it, with a timer of its own.
-    EXPECT_NE(GetWindowThreadProcessId(control, nullptr), GetCurrentThreadId());
-    EXPECT_EQ(GetWindowThreadProcessId(frm->anmIntala().Player(), nullptr),
-              GetWindowThreadProcessId(control, nullptr));
+// A turn of the mouse wheel over whatever is under the cursor.
+void Wheel() {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dwFlags = MOUSEEVENTF_WHEEL;
+    in.mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    SendInput(1, &in, sizeof in);
+}
+
+TEST_F(Animation, KeepsMovingWhileARunWorksWhateverTheUserDoesOnIt) {
+    const HANDLE solta = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    EXECUTION_STATE duranteARun = 0;
+    frm->ExecutaManipulador([&] {
+        frm->ExecutaEmLinhaPropria([&](UiPort& porta) {
+            porta.MostraAguarde();
+            porta.MostraAnimacao(true);
+            duranteARun = SetThreadExecutionState(ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+            WaitForSingleObject(solta, 10000);  // a long step: the run makes no call meanwhile
+        });
+    });
+    ASSERT_TRUE(test::PumpUntil([&] { return frm->anmIntala().Running(); }, 3000, frm.get()));
+    // An ordinary child of page 3, played by a timer of the window's thread.
+    EXPECT_EQ(GetWindowThreadProcessId(control, nullptr), GetCurrentThreadId());
+    EXPECT_EQ(GetParent(control), Page());
     RECT onScreen;
     GetWindowRect(control, &onScreen);
     std::set<std::size_t> pictures;
     std::thread watcher([&] {
         for (int i = 0; i < 16; ++i, Sleep(100)) pictures.insert(ScreenPicture(onScreen));
     });
-    Sleep(2000);  // the run keeps the window's thread busy: no message is handled
+    // Clicks, wheel turns and keys on the clip while it plays.
+    for (int i = 0; i < 4; ++i) {
+        test::ClickOn(control);
+        Wheel();
+        test::TypeKey(VK_SPACE);
+        test::PumpFor(400, frm.get());
+    }
     watcher.join();
     EXPECT_GE(pictures.size(), 8u) << "the displayed frame advanced only " << pictures.size() - 1 << " times in 1.6 s";
+    EXPECT_TRUE(frm->anmIntala().Running());
+    EXPECT_TRUE(frm->ExecucaoEmCurso()) << "the run goes on";
+    EXPECT_EQ(frm->PaginaVisivel(), 2);
+    SetEvent(solta);
+    EXPECT_TRUE(test::PumpUntil([&] { return !frm->ExecucaoEmCurso(); }, 5000, frm.get()));
+    CloseHandle(solta);
+    // The system was kept from sleeping while the run worked, and is not afterwards.
+    EXPECT_EQ(duranteARun & (ES_CONTINUOUS | ES_SYSTEM_REQUIRED), ES_CONTINUOUS | ES_SYSTEM_REQUIRED);
+    EXPECT_EQ(SetThreadExecutionState(ES_CONTINUOUS) & ES_SYSTEM_REQUIRED, 0u);
+}
+
+// A mouse button pressed or let go at a place of the screen.
+void MouseAt(POINT p, DWORD button) {
+    INPUT in{};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = MulDiv(p.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    in.mi.dy = MulDiv(p.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | button;
+    SendInput(1, &in, sizeof in);
+}
+
+TEST_F(Animation, DraggingTheWindowByItsTitleBarDoesNotHoldUpTheRunsCalls) {
+    // A run that asks the window something every few milliseconds for two seconds.
+    std::vector<DWORD> chamadas;
+    frm->ExecutaManipulador([&] {
+        frm->ExecutaEmLinhaPropria([&](UiPort& porta) {
+            for (const DWORD inicio = GetTickCount(); GetTickCount() - inicio < 2000; Sleep(5)) {
+                porta.PaginaAtual();
+                chamadas.push_back(GetTickCount());
+            }
+        });
+    });
+    RECT janela;
+    GetWindowRect(frm->Handle(), &janela);
+    const POINT titulo{janela.left + 150, janela.top + GetSystemMetrics(SM_CYCAPTION) / 2 + 2};
+    // A person holds the title bar and drags, from the mouse, while the window's thread
+    // is in the system's move loop.
+    std::thread pessoa([titulo] {
+        Sleep(300);
+        MouseAt(titulo, MOUSEEVENTF_LEFTDOWN);
+        for (int i = 1; i <= 10; ++i, Sleep(80)) MouseAt({titulo.x + 4 * i, titulo.y + 2 * i}, 0);
+        MouseAt({titulo.x + 40, titulo.y + 20}, MOUSEEVENTF_LEFTUP);
+    });
+    const bool terminou = test::PumpUntil([&] { return !frm->ExecucaoEmCurso(); }, 5000, frm.get());
+    pessoa.join();
+    ASSERT_TRUE(terminou);
+    RECT depois;
+    GetWindowRect(frm->Handle(), &depois);
+    EXPECT_NE(depois.left, janela.left) << "the window was dragged";
+    DWORD maior = 0;
+    for (std::size_t i = 1; i < chamadas.size(); ++i) maior = std::max(maior, chamadas[i] - chamadas[i - 1]);
+    EXPECT_LT(maior, 200u) << "a call of the run waited that long while the window moved";
+    EXPECT_GT(chamadas.size(), 100u);
+}
+
+// Keeps the run waiting in the embedded engine's first lock on the staged database (the
+// data-access probe's open) for ten seconds.
+class MotorParado : public fs::FileOpSeam {
+public:
+    DWORD Before(const fs::FileOpCall& call) override {
+        std::string path = call.path;
+        for (char& c : path) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (call.op == fs::FileOp::Lock && !parado && path.size() > 15 &&
+            path.compare(path.size() - 15, 15, "instqel\\qel.mdb") == 0) {
+            parado = true;
+            inicio = GetTickCount();
+            Sleep(10000);
+            fim = GetTickCount();
+        }
+        return 0;
+    }
+    DWORD After(const fs::FileOpCall&, DWORD error) override { return error; }
+
+    std::atomic<bool> parado{false};
+    std::atomic<DWORD> inicio{0}, fim{0};
+};
+
+TEST_F(Animation, AnEngineCallThatBlocksTenSecondsLeavesTheWindowAnsweringAndTheClipMoving) {
+    // A fresh install from a medium whose database the embedded engine opens, into
+    // folders of the test's own.
+    test::TempFolder pastas("guibloqueio");
+    ASSERT_TRUE(DeleteFileA((medium / "QEL.md_").c_str()));
+    test::CreateDatabase(medium / "QEL.md_", {"CREATE TABLE TA_SISTEMA (DE_VERSAO_BANCO TEXT(10))"});
+    for (const char* f : {"midas.dl_", "zav2003.chm", "zav2005.chm"}) test::WriteFile(medium / f, f);
+    for (const char* d : {"temp", "system"}) ASSERT_TRUE(CreateDirectoryA((pastas / d).c_str(), nullptr));
+    frm->Estado().TempDir = pastas / "temp\\";
+    frm->Estado().SystemDir = pastas / "system";
+    frm->DefinePastaInstalacao(pastas / "QEL");
+    frm->DefineTipoInstalacao(0);
+    ASSERT_TRUE(CreateDirectoryA((pastas / "QEL").c_str(), nullptr));
+    RECT clip;
+    GetWindowRect(control, &clip);
+
+    MotorParado motor;
+    fs::ScopedFileOpSeam sob(motor);
+    std::string etapaMostrada;
+    {
+        test::ModalWatcher confirma("Confirm", [](HWND d) { test::TypeKeyInto(d, 'Y'); });
+        test::ModalWatcher concluida("Information", [](HWND d) { test::TypeKeyInto(d, VK_RETURN); }, 40000);
+        uidriver::AnswerProbe probe(frm->Handle(), &clip);
+        SendMessageA(C("BitBtn6"), BM_CLICK, 0, 0);
+        test::PumpUntil(
+            [&] {
+                if (motor.parado && !motor.fim && etapaMostrada.empty() && IsWindowVisible(C("pbrInstala")))
+                    etapaMostrada = test::WindowText(C("lblEtapa"));
+                return !frm->Alive();
+            },
+            40000, frm.get());
+        const std::vector<double> answers = probe.Stop();
+        ASSERT_TRUE(motor.parado && motor.fim) << "the run never met the engine's call";
+        const DWORD parado = motor.fim - motor.inicio;
+        EXPECT_GE(parado, 9900u);
+        // Asked every 50 ms from before Instalar to the window's close, the engine's wait
+        // included: each question answered within 100 ms.
+        const uidriver::AnswerFigures f = uidriver::Figures(answers);
+        std::printf("[ medida   ] engine held %lu ms: %zu answers, worst %.0f ms, median %.0f ms, %zu pictures\n",
+                    static_cast<unsigned long>(parado), f.count, f.worst, f.median, probe.Pictures());
+        EXPECT_LE(f.worst, 100.0) << "worst " << f.worst << " ms, 99th percentile " << f.p99 << " ms";
+        EXPECT_GE(static_cast<double>(f.count), parado / 50.0 / 2) << "asked every 50 ms";
+        EXPECT_GE(probe.Pictures(), 10u) << "the clip stood still";
+    }
+    EXPECT_EQ(etapaMostrada, TextoDaEtapa(Etapa::AcessoADados));
+    EXPECT_EQ(frm->DesfechoFinal(), Desfecho::Concluida);
+    EXPECT_TRUE(GetFileAttributesA((pastas / "QEL\\QEL.exe").c_str()) != INVALID_FILE_ATTRIBUTES);
 }
 
 // Frames of a clip as its stream holds them, decoded by the platform into 8-bit indexes.

@@ -1,13 +1,16 @@
 // Keyboard and focus of the wizard window, driven by keys and clicks typed into the
 // platform's input queue: the first focus, Tab through each page, Enter and Escape with
 // and without modifiers, hidden pages, the radio group's arrows, the focus after a page
-// switch and after a dialog, and what a close request does while a handler runs.
+// switch and after a dialog, and what a close request does while a handler or a run works.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <memory>
 
+#include "engine/InstallLog.h"
+#include "engine/LoggedUi.h"
+#include "platform/Text.h"
 #include "tests/support/Gui.h"
 #include "tests/support/Windows.h"
 #include "wizard/Instalador_NEW.h"
@@ -252,34 +255,53 @@ TEST_F(Keyboard, ACloseAskedWhileAHandlerRunsHappensWhenItReturns) {
     EXPECT_FALSE(frm->Alive()) << "closed without asking once the handler returned";
 }
 
-TEST_F(Keyboard, WhileAHandlerRunsTheWindowPaintsButWhatTheUserTypesOrClicksIsDropped) {
+TEST_F(Keyboard, WhileARunWorksTheKeysAndClicksStartNothingAndACloseWaitsForItsEnd) {
     frm->MostraPagina(Pagina::Instala);
-    Type(VK_TAB);
-    const HWND focused = GetFocus();
-    ASSERT_TRUE(IsChild(frm->JanelaDaPagina(2), focused));
-    HWND page = frm->JanelaDaPagina(2);
-    bool waitedForItsTurn = false, paintedInItsTurn = false;
+    InstallLog log(target / "registro.txt");
+    LoggedUi comRegistro(*frm, &log);
+    frm->UsaPorta(&comRegistro);
+    auto fimDaSessao = [&](LPARAM lp) { return SendMessageA(frm->Handle(), WM_QUERYENDSESSION, 0, lp); };
+    EXPECT_EQ(fimDaSessao(0), TRUE) << "idle, the session may end";
+    const HANDLE altera = CreateEventA(nullptr, TRUE, FALSE, nullptr), solta = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     frm->ExecutaManipulador([&] {
-        // The run is at work; the user presses keys and clicks Voltar meanwhile.
-        test::TypeKey(VK_TAB);
-        test::TypeKey(VK_RETURN);
-        test::ClickOn(C("BitBtn7"));
-        Sleep(300);
-        frm->MantemResponsiva();
-        // Right after a pass another one waits for its turn; a little later it comes.
-        InvalidateRect(page, nullptr, TRUE);
-        frm->MantemResponsiva();
-        waitedForItsTurn = GetUpdateRect(page, nullptr, FALSE) != 0;
-        Sleep(60);
-        frm->MantemResponsiva();
-        paintedInItsTurn = GetUpdateRect(page, nullptr, FALSE) == 0;
+        frm->ExecutaEmLinhaPropria([&](UiPort& porta) {
+            porta.MostraAguarde();
+            WaitForSingleObject(altera, 10000);
+            porta.ComecaAlteracoes();
+            WaitForSingleObject(solta, 10000);
+        });
     });
-    EXPECT_TRUE(waitedForItsTurn);
-    EXPECT_TRUE(paintedInItsTurn);
-    test::PumpFor(300, frm.get());
+    test::PumpFor(100, frm.get());
+    EXPECT_EQ(fimDaSessao(0), TRUE) << "nothing changed yet";
+    SetEvent(altera);
+    EXPECT_TRUE(test::PumpUntil([&] { return frm->FimDaSessaoBloqueado(); }, 3000, frm.get()));
+    EXPECT_EQ(fimDaSessao(0), FALSE) << "a restart for updates";
+    EXPECT_EQ(fimDaSessao(ENDSESSION_LOGOFF), FALSE);
+    EXPECT_EQ(fimDaSessao(ENDSESSION_CRITICAL), TRUE) << "a forced end is not refused";
+    // The user presses Instalar again, clicks Voltar and Cancelar, and closes the program
+    // from its taskbar entry.
+    Type(VK_TAB);
+    Type(VK_RETURN);
+    test::ClickOn(C("BitBtn7"));
+    test::ClickOn(C("BitBtn5"));
+    PostMessageA(frm->Handle(), WM_CLOSE, 0, 0);
+    test::PumpFor(400, frm.get());
     EXPECT_EQ(frm->PaginaVisivel(), 2) << "no page change";
-    EXPECT_EQ(GetFocus(), focused) << "the focus did not move: the input was dropped, not kept for later";
-    EXPECT_FALSE(DialogOpen());
+    EXPECT_FALSE(DialogOpen()) << "Cancelar asked nothing";
+    EXPECT_TRUE(IsWindowVisible(C("lblMsgInstala"))) << "the run's call was made on the window's thread";
+    EXPECT_TRUE(frm->Alive()) << "the close waits for the run";
+    EXPECT_TRUE(frm->ExecucaoEmCurso());
+    // The session ends anyway: the log says the run was cut.
+    SendMessageA(frm->Handle(), WM_ENDSESSION, TRUE, ENDSESSION_CRITICAL);
+    SetEvent(solta);
+    EXPECT_TRUE(test::PumpUntil([&] { return !frm->Alive(); }, 5000, frm.get())) << "closed once the run ended";
+    EXPECT_FALSE(frm->FimDaSessaoBloqueado()) << "let go when the run ended";
+    for (HANDLE h : {altera, solta}) CloseHandle(h);
+    const std::string registrado = test::ReadFile(log.Arquivo());
+    for (const char* linha : {"Fim da sessão do Windows: recusado: a instalação está em andamento\r\n",
+                              "Fim da sessão do Windows: forçado pelo sistema durante a instalação\r\n",
+                              "Instalação interrompida: a sessão do Windows foi encerrada antes do fim da instalação\r\n"})
+        EXPECT_NE(registrado.find(text::ToUtf8(linha)), std::string::npos) << linha << registrado;
 }
 
 }  // namespace

@@ -57,6 +57,10 @@ inline std::vector<Wanted> PageTables() {
     all.push_back({"anmIntala", "TAnimate", 2, 160, 184, 272, 60, "", kWindowFont, false, false, 0});
     all.push_back({"lblMsgInstala", "TLabel", 2, 160, 248, 192, 16, "Instalando o sistema, aguarde ...", kBoxFont,
                    false, false, 0});
+    // Under the busy label while a run works: the step, the table and its rows, the bar.
+    all.push_back({"lblEtapa", "TLabel", 2, 160, 268, 424, 13, "", kWindowFont, false, false, 0});
+    all.push_back({"lblDetalhe", "TLabel", 2, 160, 283, 424, 13, "", kWindowFont, false, false, 0});
+    all.push_back({"pbrInstala", "msctls_progress32", 2, 160, 300, 272, 12, "", kWindowFont, false, false, 0});
     all.push_back({"BitBtn5", "TBitBtn", 2, 488, 320, 89, 29, "Cancelar", kWindowFont, true, true, IDCANCEL});
     all.push_back({"BitBtn6", "TBitBtn", 2, 384, 320, 89, 29, "Instalar", kWindowFont, true, true, IDOK});
     all.push_back({"BitBtn7", "TBitBtn", 2, 280, 320, 89, 29, "Voltar", kWindowFont, true, true, 0});

@@ -41,10 +41,11 @@ HWND PageOf(HWND wizard, int index) {
     return page;
 }
 
-// The control of that class and text on the page (there are three of each header label).
-HWND Find(HWND page, const char* cls, const std::string& text) {
+// The control of that class and text on the page (there are three of each header label);
+// the nth in window order when several on the page share them (the empty progress labels).
+HWND Find(HWND page, const char* cls, const std::string& text, int nth = 0) {
     for (HWND h : test::Descendants(page))
-        if (test::ClassOf(h) == cls && test::WindowText(h) == text && GetParent(h) == page) return h;
+        if (test::ClassOf(h) == cls && test::WindowText(h) == text && GetParent(h) == page && nth-- == 0) return h;
     return nullptr;
 }
 
@@ -53,10 +54,14 @@ HWND Find(HWND page, const char* cls, const std::string& text) {
 void ExpectPageAsInTheTables(HWND wizard, int index) {
     HWND page = PageOf(wizard, index);
     ASSERT_NE(page, nullptr);
-    for (const Wanted& c : PageTables()) {
+    const std::vector<Wanted> tables = PageTables();
+    for (const Wanted& c : tables) {
         if (c.page != index) continue;
         SCOPED_TRACE(c.name);
-        HWND h = Find(page, c.cls, c.text);
+        int nth = 0;
+        for (const Wanted* before = tables.data(); before != &c; ++before)
+            nth += before->page == index && std::string(before->cls) == c.cls && std::string(before->text) == c.text;
+        HWND h = Find(page, c.cls, c.text, nth);
         if (std::string(c.cls) == "TImage" || std::string(c.cls) == "TAnimate") {
             // No text: the one of its class on the page.
             h = nullptr;

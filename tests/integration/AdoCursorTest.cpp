@@ -128,5 +128,38 @@ TEST_F(AdoCursors, AQueryThatAddedManyRowsStillGoesBackToItsFirstRowAndAForwardO
     EXPECT_EQ(FailureOf([&] { q.Append(); }), "Cannot modify a read-only dataset");
 }
 
+// How many rows a query has, for page 3: the client-side cursor knows the rows it holds;
+// the forward-only one is never asked, since a provider may fetch every row to count them.
+TEST_F(AdoCursors, OnlyTheQueryThatHoldsItsRowsCountsThem) {
+    File(kNovo)[L"TB_X"] = {{{L"DT_INIC_VIGN", 7}, {L"DE_TEXTO", 203}}, {Row(0, 1.0), Row(1, 2.0)}};
+    db::Connection c;
+    db::Query q = OnNew(c);
+    q.SetSql("SELECT * FROM TB_X");
+    q.SetForwardOnly(true);
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), -1);
+    for (; !q.Eof(); q.Next()) EXPECT_EQ(q.RecordCount(), -1);
+    EXPECT_EQ(Count("Recordset.get_RecordCount"), 0u) << "a forward-only recordset is not asked";
+    q.Close();
+
+    q.SetForwardOnly(false);
+    q.Open();
+    EXPECT_EQ(q.RecordCount(), 2);
+    q.Append();
+    q.SetString("DE_TEXTO", "linha 2");
+    q.Post();
+    EXPECT_EQ(q.RecordCount(), 3) << "the row it added counts";
+    EXPECT_EQ(Count("Recordset.get_RecordCount"), 2u);
+    // Past the rows it keeps while adding, it lets go of them and no longer knows.
+    for (int i = 3; i < 1100; ++i) {
+        q.Append();
+        q.SetString("DE_TEXTO", "linha " + std::to_string(i));
+        q.Post();
+    }
+    EXPECT_EQ(q.RecordCount(), -1);
+    q.First();
+    EXPECT_EQ(q.RecordCount(), 1100) << "read anew, every row of the table";
+}
+
 }  // namespace
 }  // namespace qel

@@ -15,7 +15,7 @@
 #include "tests/integration/FakeAdo.h"
 #include "tests/support/FailureOf.h"
 #include "tests/support/ScriptedUi.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 namespace {

@@ -19,13 +19,13 @@
 
 #include "core/WizardState.h"
 #include "engine/InstallationRun.h"
+#include "engine/udmInstaladorQel.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "platform/Text.h"
 #include "tests/integration/FakeAdo.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
-#include "wizard/udmInstaladorQel.h"
 
 namespace {
 

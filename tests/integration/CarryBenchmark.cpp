@@ -242,8 +242,6 @@ public:
     Pagina PaginaAtual() const override { return Pagina::Instala; }
     void MostraAguarde() override {}
     void Repinta() override {}
-    void ProcessaMensagens() override {}
-    void MantemResponsiva() override {}
     void Fecha() override {}
     int TipoInstalacao() const override { return 1; }
     std::string PastaInstalacao() const override { return {}; }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <map>
+#include <utility>
 
 #include "dbupgrade/CarryOver.h"
 #include "dbupgrade/Database.h"
@@ -238,9 +239,10 @@ TEST_F(CarryOver, TheExemptTableIsToldByItsUpperCasedNameAndNeverAskedForTheDate
     EXPECT_EQ(Registros("TB_ACOMPANHAMENTO"), (std::vector<std::string>{"integer:1", "integer:3", "integer:5"}));
 }
 
-// Opening a query reads the whole table; a large one keeps the window answering while it
-// is read, not only once its rows are carried.
-TEST_F(CarryOver, ALargeTableKeepsTheWindowAnsweringWhileItIsRead) {
+// Page 3 shows the rows of a table as they are read, of how many the engine says. The
+// installed table is read forward only, which the engine cannot count without reading it
+// twice: the size is told once the table has been read to its end.
+TEST_F(CarryOver, EveryRowReadIsToldAndTheTablesSizeOnceKnown) {
     const int linhas = 3000;
     linhasOrigem["TB_QEL_ANEXO_III"].clear();
     for (int i = 0; i < linhas; ++i)
@@ -251,9 +253,42 @@ TEST_F(CarryOver, ALargeTableKeepsTheWindowAnsweringWhileItIsRead) {
     a.SetConnectionString(test::FullText(instalado));
     b.SetConnectionString(test::FullText(novo));
     db::Query origemQ(a), destinoQ(b);
-    int chamadas = 0;
-    EXPECT_EQ(CopiaTabela(origemQ, destinoQ, "TB_QEL_ANEXO_III", [&] { ++chamadas; }), 0) << "all dated 2008";
-    EXPECT_GE(chamadas, linhas + linhas / 256) << "once a row, and while the rows are read";
+    std::vector<long> lidas;
+    long semTotal = 0;
+    EXPECT_EQ(CopiaTabela(origemQ, destinoQ, "TB_QEL_ANEXO_III",
+                          [&](long lida, long total) {
+                              lidas.push_back(lida);
+                              semTotal += total == -1;
+                          }),
+              0)
+        << "all dated 2008, none carried, every one read";
+    ASSERT_EQ(lidas.size(), static_cast<size_t>(linhas));
+    EXPECT_EQ(lidas.front(), 1);
+    EXPECT_EQ(lidas.back(), linhas);
+    for (size_t i = 1; i < lidas.size(); ++i) ASSERT_EQ(lidas[i], lidas[i - 1] + 1) << "one call a row, in order";
+    EXPECT_EQ(semTotal, linhas) << "read forward only: no size before its end";
+
+    // The whole carry-over tells each table once more, with its size, after its last row.
+    std::map<std::size_t, std::vector<std::pair<long, long>>> avancos;
+    a.Disconnect();
+    b.Disconnect();
+    DeleteFileA(instalado.c_str());
+    DeleteFileA(novo.c_str());
+    CriaBancos();
+    EXPECT_TRUE(MigraDados(estado, ui, nullptr, nullptr, [&](std::size_t tabela, long lida, long total) {
+        avancos[tabela].emplace_back(lida, total);
+    }));
+    for (std::size_t t = 0; t < kTabelasMigradas.size(); ++t) {
+        SCOPED_TRACE(kTabelasMigradas[t]);
+        const auto& vistos = avancos[t];
+        const long tamanho = static_cast<long>(vistos.size()) - (vistos.empty() ? 0 : 1);
+        if (std::string(kTabelasMigradas[t]) == "TB_QEL_ANEXO_III") {
+            EXPECT_EQ(tamanho, linhas);
+        }
+        if (tamanho == 0) continue;  // a table without rows tells nothing
+        for (long i = 0; i < tamanho; ++i) EXPECT_EQ(vistos[static_cast<size_t>(i)], std::make_pair(i + 1, -1L));
+        EXPECT_EQ(vistos.back(), std::make_pair(tamanho, tamanho));
+    }
 }
 
 TEST_F(CarryOver, ATableWithoutRowsAddsNothingAndIsNeverAskedForTheDate) {

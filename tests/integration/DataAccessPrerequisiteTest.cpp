@@ -17,7 +17,7 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 namespace {

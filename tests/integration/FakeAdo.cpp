@@ -358,6 +358,11 @@ public:
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_State(LONG* out) override { return *out = table_ ? 1 : 0, S_OK; }
+    HRESULT STDMETHODCALLTYPE get_RecordCount(long* out) override {
+        Log("Recordset.get_RecordCount");
+        if (!table_) return Fail(adErrObjectClosed, L"Operation is not allowed when the object is closed.", nullptr);
+        return *out = rows_.Count(), S_OK;
+    }
     HRESULT STDMETHODCALLTYPE Close() override {
         Log("Recordset.Close");
         if (!table_) return Fail(adErrObjectClosed, L"Operation is not allowed when the object is closed.", nullptr);
@@ -428,7 +433,7 @@ public:
     NOT_NEEDED(put_Bookmark, VARIANT) NOT_NEEDED(get_CacheSize, long*) NOT_NEEDED(put_CacheSize, long)
     NOT_NEEDED(get_CursorType, CursorTypeEnum*) NOT_NEEDED(put_CursorType, CursorTypeEnum)
     NOT_NEEDED(get_LockType, LockTypeEnum*) NOT_NEEDED(put_LockType, LockTypeEnum) NOT_NEEDED(get_MaxRecords, long*)
-    NOT_NEEDED(put_MaxRecords, long) NOT_NEEDED(get_RecordCount, long*) NOT_NEEDED(putref_Source, IDispatch*)
+    NOT_NEEDED(put_MaxRecords, long) NOT_NEEDED(putref_Source, IDispatch*)
     NOT_NEEDED(put_Source, BSTR) NOT_NEEDED(get_Source, VARIANT*) NOT_NEEDED(Delete, AffectEnum)
     NOT_NEEDED(GetRows, long, VARIANT, VARIANT, VARIANT*) NOT_NEEDED(Move, long, VARIANT) NOT_NEEDED(MovePrevious)
     NOT_NEEDED(MoveLast) NOT_NEEDED(Requery, LONG) NOT_NEEDED(_xResync, AffectEnum) NOT_NEEDED(get_AbsolutePage, PositionEnum*)

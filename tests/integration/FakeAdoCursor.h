@@ -49,6 +49,9 @@ public:
     // Whether the query's column (by its position) may be read now; counts it as read.
     bool MayRead(size_t column);
     bool CanAdd() const { return client_; }
+    // ADO's RecordCount: the rows a client-side cursor holds; -1 for a forward-only cursor,
+    // which cannot tell ("RecordCount Property").
+    long Count() const { return client_ ? static_cast<long>(kept_.size()) : -1; }
     // A row the table took through this recordset: it is kept and becomes the current one.
     void Added(const std::vector<Var>& row);
 

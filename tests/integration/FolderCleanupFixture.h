@@ -1,20 +1,36 @@
 #pragma once
 // What the folder cleanup tests share: a temporary folder standing in for the
-// platform's temporary folder, made current as the installation run does, and a
-// scripted window that counts how often pending messages were handled.
+// platform's temporary folder, made current as the installation run does, and the file
+// operation seam counting the cleanup's removals, with a hook run before each.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 
+#include "platform/FileOpSeam.h"
 #include "platform/FileSystem.h"
 #include "platform/Text.h"
 #include "platform/WidePath.h"
-#include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 
 namespace qel::test {
+
+// Counts the entries the cleanup removes (or tries to), running a hook before each.
+class Remocoes : public fs::FileOpSeam {
+public:
+    DWORD Before(const fs::FileOpCall& call) override {
+        if (call.op != fs::FileOp::RemoveEntry) return 0;
+        ++vistas;
+        if (antes) antes();
+        return 0;
+    }
+    DWORD After(const fs::FileOpCall&, DWORD error) override { return error; }
+
+    int vistas = 0;
+    std::function<void()> antes;
+};
 
 class LimpezaTest : public testing::Test {
 protected:
@@ -41,8 +57,9 @@ protected:
     }
 
     TempFolder temp_{"Temp"};
-    ScriptedUi ui_;
     std::string before_;
+    Remocoes remocoes_;
+    fs::ScopedFileOpSeam sob_{remocoes_};
 };
 
 }  // namespace qel::test

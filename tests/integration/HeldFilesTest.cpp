@@ -16,7 +16,6 @@
 #include "tests/support/FileOpNames.h"
 #include "platform/FileSystem.h"
 #include "tests/integration/OtherProcess.h"
-#include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 
 namespace qel {
@@ -108,7 +107,6 @@ TEST_F(HeldFiles, TheCleanupWaitsForHeldEntriesAndForNamesStillPendingDeletion) 
     ASSERT_TRUE(fs::ChangeDir(pasta.Path()));
     ASSERT_TRUE(fs::MakeDir(pasta / "InstQEL") && fs::MakeDir(pasta / "InstQEL\\sub"));
     for (const char* n : {"QEL.exe", "QEL.mdb", "sub\\zav2003.chm", "outro.txt"}) WriteFile(pasta / (std::string("InstQEL\\") + n), n);
-    test::ScriptedUi ui;
     {
         // A scanner still reads one file; another program reads one it lets others delete,
         // so its name stays until it lets go, and with it the folder.
@@ -117,20 +115,19 @@ TEST_F(HeldFiles, TheCleanupWaitsForHeldEntriesAndForNamesStillPendingDeletion) 
         ASSERT_EQ(scanner.result, "held");
         ASSERT_EQ(leitor.result, "held");
         const DWORD inicio = GetTickCount();
-        LimpaPasta("InstQEL", ui);
+        LimpaPasta("InstQEL");
         EXPECT_LT(Since(inicio), 4000u);
         EXPECT_GE(Since(inicio), 600u) << "it did not meet the holds";
     }
     EXPECT_FALSE(fs::DirectoryExists(pasta / "InstQEL"));
     EXPECT_EQ(fs::CurrentDir(), pasta.Path());
-    EXPECT_GT(ui.processamentos, 4 + 2 + 2) << "the window was kept answering while waiting";
 
     // A read-only file is refused for good: nothing is waited for.
     ASSERT_TRUE(fs::MakeDir(pasta / "InstQEL"));
     WriteFile(pasta / "InstQEL\\fixo.txt", "x");
     ASSERT_TRUE(SetFileAttributesA((pasta / "InstQEL\\fixo.txt").c_str(), FILE_ATTRIBUTE_READONLY));
     const DWORD inicio = GetTickCount();
-    LimpaPasta("InstQEL", ui);
+    LimpaPasta("InstQEL");
     EXPECT_LT(Since(inicio), 1000u);
     EXPECT_TRUE(fs::FileExists(pasta / "InstQEL\\fixo.txt"));
     SetFileAttributesA((pasta / "InstQEL\\fixo.txt").c_str(), FILE_ATTRIBUTE_NORMAL);

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <string.h>
+
 #include <algorithm>
 #include <map>
 #include <thread>
@@ -11,6 +13,7 @@
 #include "dbupgrade/DatabaseReplacement.h"
 #include "engine/InstallGuard.h"
 #include "engine/InstallationRun.h"
+#include "engine/RunProgress.h"
 #include "engine/StagingFolder.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
@@ -23,8 +26,9 @@
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
 #include "tests/support/WineVolumes.h"
-#include "wizard/PageFlow.h"
-#include "wizard/udmInstaladorQel.h"
+#include "tests/support/Windows.h"
+#include "engine/RunChecks.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 namespace {
@@ -104,6 +108,18 @@ protected:
         for (const auto& d : ui.dialogos) t.push_back(d.texto);
         return t;
     }
+    // The steps page 3 showed, each once, in order; the bar never went back.
+    std::vector<std::string> Etapas() const {
+        std::vector<std::string> etapas;
+        int antes = 0;
+        for (const Andamento& a : ui.andamentos) {
+            if (etapas.empty() || etapas.back() != a.etapa) etapas.push_back(a.etapa);
+            EXPECT_GE(a.milesimos, antes) << a.etapa << " " << a.detalhe;
+            EXPECT_LE(a.milesimos, 1000);
+            antes = a.milesimos;
+        }
+        return etapas;
+    }
     void ExpectFinishedAndClosed() {
         ASSERT_FALSE(ui.dialogos.empty());
         EXPECT_EQ(ui.dialogos.back().texto, mensagens::kConcluida);
@@ -166,19 +182,27 @@ TEST_F(Run, TheDatabaseMustMatchTheInstallationTypeOrPageTwoComesBack) {
 }
 
 TEST_F(Run, AFreshInstallPlacesEveryFileAndCleansUp) {
+    // The faces hold off the end of the session from right before the first change.
+    bool nadaMudouAinda = false;
+    ui.aoAlterar = [&] { nadaMudouAinda = !fs::FileExists(target + "\\QEL.exe") && !fs::FileExists(system + "\\midas.dll"); };
     EXPECT_EQ(Executa(0, 1), Desfecho::Concluida);
+    EXPECT_TRUE(nadaMudouAinda);
     ExpectFinishedAndClosed();
     EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
     EXPECT_EQ(ReadFile(target + "\\QEL.mdb"), ReadFile(medium + "\\QEL.md_"));
     EXPECT_EQ(ReadFile(target + "\\zav2003.chm"), "ajuda 2003");
     EXPECT_EQ(ReadFile(target + "\\zav2005.chm"), "ajuda 2005");
     EXPECT_EQ(ReadFile(system + "\\midas.dll"), "biblioteca nova");
-    // The busy display comes up once, before the work: label, repaint, one pass of pending
-    // messages, then the animation.
+    // The busy display comes up once, before the work: label, repaint, then the animation.
     auto first = std::find(ui.eventos.begin(), ui.eventos.end(), "aguarde");
     ASSERT_NE(first, ui.eventos.end());
-    EXPECT_EQ(std::vector<std::string>(first, first + 4),
-              (std::vector<std::string>{"aguarde", "repinta", "processa", "animacao:on"}));
+    EXPECT_EQ(std::vector<std::string>(first, first + 3), (std::vector<std::string>{"aguarde", "repinta", "animacao:on"}));
+    EXPECT_EQ(std::count(first, ui.eventos.end(), "alteracoes"), 1);
+    // The database goes in last.
+    EXPECT_EQ(Etapas(), (std::vector<std::string>{TextoDaEtapa(Etapa::Preparacao), TextoDaEtapa(Etapa::AcessoADados),
+                                                  TextoDaEtapa(Etapa::Programa), TextoDaEtapa(Etapa::Biblioteca),
+                                                  TextoDaEtapa(Etapa::Ajuda), TextoDaEtapa(Etapa::Banco),
+                                                  TextoDaEtapa(Etapa::Limpeza)}));
     EXPECT_EQ(Textos(), (std::vector<std::string>{mensagens::kConfirma, mensagens::kConcluida}));
 }
 
@@ -378,6 +402,88 @@ TEST_F(Run, WhatAnInterruptedRunLeftIsRemovedAndNothingElse) {
                             "QEL_backup.tmp, QEL_novo.tmp, ~InstalaQEL-fffffff0-QEL.exe.tmp, "
                             "~instalaqel-FFFFFFF0-zav2003.chm.TMP"),
               ui.relatos.end());
+}
+
+// Every operation of a run that changes something in the install folder or the system
+// folder (reads, opens and locks change nothing), with its full names.
+class Mudancas : public fs::FileOpSeam {
+public:
+    explicit Mudancas(std::vector<std::string> pastas) : pastas_(std::move(pastas)) {}
+    DWORD Before(const fs::FileOpCall& c) override {
+        if (c.op == fs::FileOp::Open || c.op == fs::FileOp::Read || c.op == fs::FileOp::Lock) return 0;
+        for (const std::string* nome : {&c.path, &c.target})
+            if (!nome->empty() && Dentro(fs::FullPath(*nome))) {
+                feitas.push_back(std::string(test::NomeDaOperacao(c.op)) + " " + *nome);
+                break;
+            }
+        return 0;
+    }
+    DWORD After(const fs::FileOpCall&, DWORD erro) override { return erro; }
+    std::vector<std::string> feitas;
+
+private:
+    bool Dentro(const std::string& caminho) const {
+        for (const std::string& pasta : pastas_)
+            if (caminho.size() > pasta.size() && _strnicmp(caminho.c_str(), pasta.c_str(), pasta.size()) == 0 &&
+                caminho[pasta.size()] == '\\')
+                return true;
+        return false;
+    }
+    std::vector<std::string> pastas_;
+};
+
+// The faces hold off the end of the session from right before the run's first change in
+// the install folder or the system folder, and are told so once a run: before what an
+// interrupted run left is removed (the first change of a fresh install and of an update
+// alike), and, in a fresh install whose data-access setup runs, before the setup, which
+// changes the system folder.
+TEST_F(Run, TheEndOfTheSessionIsHeldOffOnceFromRightBeforeTheFirstChange) {
+    struct Caso {
+        const char* nome;
+        int tipo;
+        bool setup;  // the staged database does not open: the data-access setup runs
+        Desfecho desfecho;
+    };
+    for (const Caso& caso : {Caso{"fresh install", 0, false, Desfecho::Concluida},
+                             Caso{"update", 1, false, Desfecho::Concluida},
+                             Caso{"fresh install with the data-access setup", 0, true, Desfecho::ConcluidaReiniciar}}) {
+        SCOPED_TRACE(caso.nome);
+        for (const char* n : {"QEL.exe", "QEL.mdb", "zav2003.chm", "zav2005.chm"}) fs::Remove(target + "\\" + n);
+        fs::Remove(system + "\\midas.dll");
+        if (caso.tipo == 1) {
+            MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+            WriteFile(target + "\\QEL.exe", "programa antigo");
+        }
+        if (caso.setup) {
+            WriteFile(medium + "\\QEL.md_", "nenhum banco");
+            ASSERT_TRUE(CopyFileA((test::TestProgramDir() + "qel_registra_inicio.exe").c_str(),
+                                  (medium + "\\setup.exe").c_str(), FALSE));
+        }
+        // What an interrupted run left: the first thing each folder sees go.
+        WriteFile(target + "\\~InstalaQEL-fffffff0-QEL.exe.tmp", "parte");
+        WriteFile(system + "\\~InstalaQEL-fffffff0-midas.dll.tmp", "parte");
+
+        Mudancas mudancas({target, system});
+        ScriptedUi uma;
+        long antes = -1;
+        bool setupAntes = true;
+        uma.aoAlterar = [&] {
+            if (antes < 0) antes = static_cast<long>(mudancas.feitas.size());
+            setupAntes = fs::FileExists(temp + "\\InstADO\\registro-inicio.txt");
+        };
+        {
+            fs::ScopedFileOpSeam sob(mudancas);
+            EXPECT_EQ(ExecutaCom(uma, caso.tipo, target), caso.desfecho);
+        }
+        EXPECT_EQ(uma.dialogos.back().texto, mensagens::kConcluida);
+        EXPECT_EQ(std::count(uma.eventos.begin(), uma.eventos.end(), "alteracoes"), 1);
+        EXPECT_EQ(antes, 0) << (antes > 0 ? mudancas.feitas[0] : "never told");
+        EXPECT_FALSE(setupAntes) << "told before the setup started";
+        ASSERT_FALSE(mudancas.feitas.empty());
+        EXPECT_EQ(mudancas.feitas[0].rfind("delete ", 0), 0u) << mudancas.feitas[0];
+        EXPECT_FALSE(fs::FileExists(target + "\\~InstalaQEL-fffffff0-QEL.exe.tmp"));
+        EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa novo");
+    }
 }
 
 TEST_F(Run, ATrailingBackslashInTheFolderGivesDoubledSeparatorsThePlatformTakes) {
@@ -588,43 +694,49 @@ TEST_F(Run, ASecondRunForTheSameFolderEndsAtOnce) {
     EXPECT_EQ(Executa(0, 1), Desfecho::Concluida) << "free again once the other run let go";
 }
 
-// Which step of an update a call of MantemResponsiva comes from, told by the files.
-TEST_F(Run, EveryLongStepOfAnUpdateKeepsTheWindowAnswering) {
-    const std::string programa(3 << 20, 'p');  // a program of several portions to copy
-    WriteFile(medium + "\\QEL.ex_", programa);
+// Page 3 follows an update step by step, and the carry-over table by table and row by row.
+TEST_F(Run, AnUpdateShowsEveryStepAndTheRowsOfEachTableAsItGoes) {
     const std::string db = target + "\\QEL.mdb";
     MakeQelDatabase(db, "3.1.9", true);
-    std::vector<std::string> sql = {"BEGIN", "CREATE TABLE LASTRO (DE_TEXTO MEMO)",
-                                    "INSERT INTO LASTRO VALUES (printf('%.*c', 700000, 'x'))"};
+    std::vector<std::string> sql = {"BEGIN"};
     for (int i = 0; i < 300; ++i)
         sql.push_back("INSERT INTO TB_ACOMPANHAMENTO VALUES (" + std::to_string(100 + i) + ", '2005-06-01', 'linha')");
     sql.push_back("COMMIT");
     test::RunStatements(db, sql);
+    WriteFile(target + "\\QEL.exe", "programa antigo");
+    std::string programaNaPrimeiraAlteracao;
+    ui.aoAlterar = [&] { programaNaPrimeiraAlteracao = ReadFile(target + "\\QEL.exe"); };
 
-    auto tamanho = [](const std::string& f) {
-        WIN32_FILE_ATTRIBUTE_DATA d;
-        return GetFileAttributesExA(f.c_str(), GetFileExInfoStandard, &d) ? static_cast<long long>(d.nFileSizeLow) : -1;
-    };
-    std::map<std::string, int> passos;
-    ui.aoManter = [&] {
-        const bool preparado = fs::FileExists(temp + "\\InstQEL\\zav2005.chm");
-        if (!preparado)
-            ++passos["preparo"];
-        else if (fs::FileExists(target + "\\QEL_novo.tmp") || fs::FileExists(target + "\\QEL_backup.tmp"))
-            ++passos["substituicao"];
-        else if (tamanho(fs::TemporaryName(target, "QEL.exe")) >= 0 &&
-                 tamanho(fs::TemporaryName(target, "QEL.exe")) != static_cast<long long>(programa.size()))
-            ++passos["programa"];
-        else
-            ++passos["banco"];
-    };
     Executa(1, 1);
     ExpectFinishedAndClosed();
     EXPECT_EQ(Count(db, "TB_ACOMPANHAMENTO"), 301);
-    EXPECT_GE(passos["preparo"], 5) << "for each file staged";
-    EXPECT_GE(passos["programa"], 5) << "while the program is written beside its place";
-    EXPECT_GE(passos["banco"], 302) << "for the version check and every row of the carry-over";
-    EXPECT_GE(passos["substituicao"], 3) << "while the new database and the backup are copied";
+    EXPECT_EQ(programaNaPrimeiraAlteracao, "programa antigo") << "told before the first change";
+    EXPECT_EQ(std::count(ui.eventos.begin(), ui.eventos.end(), "alteracoes"), 1);
+    // The program is written before the database step and takes its name after it.
+    EXPECT_EQ(Etapas(), (std::vector<std::string>{TextoDaEtapa(Etapa::Preparacao), TextoDaEtapa(Etapa::Programa),
+                                                  TextoDaEtapa(Etapa::Biblioteca), TextoDaEtapa(Etapa::VersaoDoBanco),
+                                                  TextoDaEtapa(Etapa::Migracao), TextoDaEtapa(Etapa::Substituicao),
+                                                  TextoDaEtapa(Etapa::Programa), TextoDaEtapa(Etapa::Ajuda),
+                                                  TextoDaEtapa(Etapa::Limpeza)}));
+    // Every table's first row, and its last of how many it has once read to its end (the
+    // installed table is read forward only: its size is not known before); the carry-over
+    // spans most of the bar.
+    std::vector<std::string> detalhes;
+    int inicioDaMigracao = -1, fimDaMigracao = 0;
+    for (const Andamento& a : ui.andamentos) {
+        if (!a.detalhe.empty()) detalhes.push_back(a.detalhe);
+        if (a.etapa != TextoDaEtapa(Etapa::Migracao)) continue;
+        if (inicioDaMigracao < 0) inicioDaMigracao = a.milesimos;
+        fimDaMigracao = a.milesimos;
+    }
+    for (const std::string& d : {TextoDaTabela("TB_OPERADORA", 1, -1), TextoDaTabela("TB_OPERADORA", 1, 1),
+                                 TextoDaTabela("TB_QEL_ANEXO_IV", 1, -1), TextoDaTabela("TB_QEL_ANEXO_IV", 2, 2)})
+        EXPECT_NE(std::find(detalhes.begin(), detalhes.end(), d), detalhes.end()) << d;
+    EXPECT_NE(std::find(detalhes.begin(), detalhes.end(), "Tabela TB_ACOMPANHAMENTO: linha 1"), detalhes.end());
+    EXPECT_NE(std::find(detalhes.begin(), detalhes.end(), "Tabela TB_ACOMPANHAMENTO: linha 302 de 302"), detalhes.end());
+    EXPECT_LT(detalhes.size(), 302u) << "not every row is shown";
+    EXPECT_GE(fimDaMigracao - inicioDaMigracao, 500);
+    EXPECT_EQ(ui.andamentos.back().milesimos, 970) << "the cleanup's share begins";
 }
 
 TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {

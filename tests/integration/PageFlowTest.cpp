@@ -13,6 +13,7 @@
 #include "platform/Handles.h"
 #include "tests/support/ScriptedUi.h"
 #include "tests/support/TempFolder.h"
+#include "engine/RunChecks.h"
 #include "wizard/PageFlow.h"
 
 namespace qel {

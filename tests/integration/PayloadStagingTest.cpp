@@ -194,30 +194,5 @@ TEST_F(Preparacao, AStagingFolderThatIsMissingStagesNothingAndRaisesNothing) {
     EXPECT_EQ(fs::CurrentDir(), medium_.Path());
 }
 
-TEST_F(Preparacao, AFileThatTakesLongToCopyDoesNotHoldUpTheCaller) {
-    // A program of 192 MB (a sparse file: made at once, copied in full).
-    const std::string program = medium_ / "QEL.ex_";
-    {
-        UniqueHandle f(CreateFileA(program.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
-        LARGE_INTEGER size;
-        size.QuadPart = 192ll << 20;
-        ASSERT_TRUE(SetFilePointerEx(f.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(f.get()));
-    }
-    std::vector<DWORD> calls;
-    const DWORD start = GetTickCount();
-    PreparaArquivos(state_, [&] { calls.push_back(GetTickCount()); });
-    calls.push_back(GetTickCount());
-
-    WIN32_FILE_ATTRIBUTE_DATA staged;
-    ASSERT_TRUE(GetFileAttributesExA((staging_ / "QEL.exe").c_str(), GetFileExInfoStandard, &staged));
-    EXPECT_EQ(staged.nFileSizeLow, 192u << 20);
-    EXPECT_GE(calls.size(), 6u) << "one call before each of the five copies at least";
-    DWORD longest = calls.front() - start;
-    for (size_t i = 1; i < calls.size(); ++i) longest = std::max<DWORD>(longest, calls[i] - calls[i - 1]);
-    EXPECT_LE(longest, 100u) << "the caller waited that long between two calls while staging took "
-                             << calls.back() - start << " ms";
-    DeleteFileA((staging_ / "QEL.exe").c_str());
-}
-
 }  // namespace
 }  // namespace qel

@@ -95,7 +95,7 @@ TEST_F(PastaNova, WhateverStoodUnderTheNameIsReplacedByAnEmptyFolderForAdministr
         SCOPED_TRACE(&antes - casos);
         antes();
         {
-            const PastaTemporaria made = CriaPastaTemporaria(path, ui_);
+            const PastaTemporaria made = CriaPastaTemporaria(path);
             ExpectMadeAnew(made, path);
             // What the run copies in takes the folder's access list (Wine passes nothing on).
             WriteFile(path + "\\QEL.exe", "copia");
@@ -110,12 +110,12 @@ TEST_F(PastaNova, WhateverStoodUnderTheNameIsReplacedByAnEmptyFolderForAdministr
         EXPECT_NE(SecurityOf(Folder("comum")).find(";WD)"), std::string::npos) << "the check above tells them apart";
     }
     // Missing folders above are made.
-    ExpectMadeAnew(CriaPastaTemporaria(temp_ / "usuario\\Temp\\InstADO", ui_), temp_ / "usuario\\Temp\\InstADO");
+    ExpectMadeAnew(CriaPastaTemporaria(temp_ / "usuario\\Temp\\InstADO"), temp_ / "usuario\\Temp\\InstADO");
 }
 
 TEST_F(PastaNova, WhileHeldTheFolderCanBeNeitherRenamedNorRemoved) {
     const std::string path = temp_ / "InstADO";
-    PastaTemporaria made = CriaPastaTemporaria(path, ui_);
+    PastaTemporaria made = CriaPastaTemporaria(path);
     ASSERT_TRUE(made);
     WriteFile(path + "\\setup.exe", "copia");
     EXPECT_FALSE(MoveFileA(path.c_str(), (temp_ / "outra").c_str()));
@@ -133,12 +133,12 @@ TEST_F(PastaNova, WhatCannotBeRemovedOrMadeIsToldApartAndNothingIsMade) {
     {
         FailingSeam removals(fs::FileOp::RemoveEntry);
         fs::ScopedFileOpSeam under(removals);
-        EXPECT_EQ(CriaPastaTemporaria(path, ui_).falha, PastaTemporaria::Falha::NaoRemovida);
+        EXPECT_EQ(CriaPastaTemporaria(path).falha, PastaTemporaria::Falha::NaoRemovida);
     }
     EXPECT_TRUE(fs::FileExists(path + "\\QEL.mdb")) << "left as it was";
 
     WriteFile(temp_ / "arquivo", "no caminho");
-    EXPECT_EQ(CriaPastaTemporaria(temp_ / "arquivo\\InstQEL", ui_).falha, PastaTemporaria::Falha::NaoCriada);
+    EXPECT_EQ(CriaPastaTemporaria(temp_ / "arquivo\\InstQEL").falha, PastaTemporaria::Falha::NaoCriada);
 }
 
 // Another program puts something under the name between the removal and the making: it
@@ -151,12 +151,12 @@ TEST_F(PastaNova, SomethingPutThereInBetweenIsRemovedAgain) {
         if (++times <= putUntil) WriteFile(path, "posto por outro");
     };
     fs::ScopedFileOpSeam under(other);
-    ExpectMadeAnew(CriaPastaTemporaria(path, ui_), path);
+    ExpectMadeAnew(CriaPastaTemporaria(path), path);
     EXPECT_EQ(times, 3);
     RemoveTree(path);
 
     times = 0, putUntil = 100;
-    EXPECT_EQ(CriaPastaTemporaria(path, ui_).falha, PastaTemporaria::Falha::NaoRemovida);
+    EXPECT_EQ(CriaPastaTemporaria(path).falha, PastaTemporaria::Falha::NaoRemovida);
     EXPECT_EQ(times, 3);
 }
 

@@ -13,7 +13,7 @@
 #include "tests/support/TempFolder.h"
 #include "tests/support/Windows.h"
 #include "wizard/Instalador_NEW.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel {
 namespace {

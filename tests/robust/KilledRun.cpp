@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "engine/InstallationRun.h"
+#include "engine/udmInstaladorQel.h"
 #include "platform/FileOpSeam.h"
 #include "platform/FileSystem.h"
 #include "platform/Handles.h"
 #include "tests/support/FileOpNames.h"
 #include "tests/support/ScriptedUi.h"
-#include "wizard/udmInstaladorQel.h"
 
 namespace qel::test {
 namespace {

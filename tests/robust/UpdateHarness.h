@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "core/WizardState.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel::test {
 

@@ -15,7 +15,7 @@
 
 #include "tests/support/TempFolder.h"
 #include "wizard/Instalador_NEW.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace qel::test {
 

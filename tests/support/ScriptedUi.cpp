@@ -55,21 +55,15 @@ void ScriptedUi::Repinta() {
     eventos.push_back("repinta");
 }
 
-void ScriptedUi::ProcessaMensagens() {
-    ++processamentos;
-    eventos.push_back("processa");
-    if (aoProcessar) aoProcessar();
+void ScriptedUi::ComecaAlteracoes() {
+    eventos.push_back("alteracoes");
+    if (aoAlterar) aoAlterar();
 }
 
 void ScriptedUi::DefinePastaInstalacao(const std::string& p) {
     NaoDepoisDeFechar("folder text");
     pasta = p;
     eventos.push_back("pasta:" + p);
-}
-
-void ScriptedUi::MantemResponsiva() {
-    ++manutencoes;
-    if (aoManter) aoManter();
 }
 
 void ScriptedUi::Fecha() {

@@ -35,8 +35,8 @@ public:
     Pagina PaginaAtual() const override { return pagina; }
     void MostraAguarde() override;
     void Repinta() override;
-    void ProcessaMensagens() override;
-    void MantemResponsiva() override;
+    void MostraAndamento(const Andamento& a) override { andamentos.push_back(a); }
+    void ComecaAlteracoes() override;
     void Fecha() override;
     int TipoInstalacao() const override { return tipoInstalacao; }
     std::string PastaInstalacao() const override { return pasta; }
@@ -44,11 +44,13 @@ public:
 
     // Everything that happened, one entry per call, for order checks:
     // "dialogo:<texto>", "animacao:on|off", "pagina:0|1|2", "aguarde", "repinta",
-    // "processa", "fecha", "pasta:<texto>", "falha:<mensagem>".
+    // "alteracoes", "fecha", "pasta:<texto>", "falha:<mensagem>".
     std::vector<std::string> eventos;
     std::vector<Dialogo> dialogos;
     // The steps told for the log, "<etapa>: <resultado>", kept out of eventos.
     std::vector<std::string> relatos;
+    // The progress shown, in order, kept out of eventos.
+    std::vector<Andamento> andamentos;
 
     // The window as the calls left it.
     Pagina pagina = Pagina::Inicio;
@@ -57,8 +59,6 @@ public:
     bool animacaoVisivel = false;
     bool aguardeVisivel = false;
     int repinturas = 0;
-    int processamentos = 0;
-    int manutencoes = 0;  // calls of MantemResponsiva, kept out of eventos (one per row)
 
     // What the user chose.
     int tipoInstalacao = 1;
@@ -66,10 +66,8 @@ public:
 
     // When set, starting the animation fails as a missing clip does.
     bool animacaoFalha = false;
-    // Runs each time pending messages are handled (a click that arrives mid-run).
-    std::function<void()> aoProcessar;
-    // Runs at each call of MantemResponsiva.
-    std::function<void()> aoManter;
+    // Runs when the run says its first change comes.
+    std::function<void()> aoAlterar;
 
 private:
     void NaoDepoisDeFechar(const std::string& what);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "wizard/PageFlow.h"
+#include "engine/RunChecks.h"
 
 namespace qel {
 namespace {

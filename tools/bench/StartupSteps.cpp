@@ -30,7 +30,7 @@
 #include "wizard/Banner.h"
 #include "wizard/Instalador_NEW.h"
 #include "wizard/WizardFonts.h"
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "engine/RunProgress.h"
 #include "platform/CommonControls.h"
 #include "platform/Failure.h"
 #include "platform/Handles.h"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
         SaveScreen(WindowRect(w), "3-pagina-instala");
         frm.MostraAguarde();
         frm.MostraAnimacao(true);
+        frm.MostraAndamento({TextoDaEtapa(Etapa::Migracao), TextoDaTabela("TB_ACOMPANHAMENTO", 61234, 150003), 450});
         Pump(800);
         SaveScreen(WindowRect(w), "4-pagina-instala-executando");
         frm.MostraAnimacao(false);

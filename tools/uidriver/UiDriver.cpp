@@ -153,6 +153,23 @@ void SetText(HWND edit, const std::string& text) {
                         &ignored);
 }
 
+void ClickAndTurnWheel(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    INPUT in[4] = {};
+    for (INPUT& i : in) {
+        i.type = INPUT_MOUSE;
+        i.mi.dx = MulDiv((r.left + r.right) / 2, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+        i.mi.dy = MulDiv((r.top + r.bottom) / 2, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+        i.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+    }
+    in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+    in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    in[3].mi.dwFlags |= MOUSEEVENTF_WHEEL;
+    in[3].mi.mouseData = static_cast<DWORD>(-WHEEL_DELTA);
+    SendInput(4, in, sizeof(INPUT));
+}
+
 void Key(HWND window, WORD virtualKey, bool shift, bool ctrl, bool alt) {
     SetForegroundWindow(window);
     Sleep(50);

@@ -75,6 +75,9 @@ void Press(HWND button);
 void PressButton(HWND window, const std::string& caption, DWORD timeoutMs = 5000);
 // Replaces the text of an edit field.
 void SetText(HWND edit, const std::string& text);
+// Clicks the middle of a window with the left mouse button and turns the wheel a notch
+// over it, as a person does (through the platform's input queue).
+void ClickAndTurnWheel(HWND window);
 // Sends a key press (with Shift/Ctrl/Alt held when asked) to the window, brought to the
 // front first.
 void Key(HWND window, WORD virtualKey, bool shift = false, bool ctrl = false, bool alt = false);

@@ -1,5 +1,7 @@
 #pragma once
-// The data module: holds the connection used by the data-access probe.
+// The data module: holds the connection used by the data-access probe. Both faces make
+// one at start-up, the check that the ADO run-time is there; each installation run makes
+// its own on its thread, so that the probe's ADO object lives where it is used.
 #include <string>
 
 #include "dbupgrade/Database.h"

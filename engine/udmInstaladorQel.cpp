@@ -1,4 +1,4 @@
-#include "wizard/udmInstaladorQel.h"
+#include "engine/udmInstaladorQel.h"
 
 #include "dbupgrade/ConnectionText.h"
 #include "platform/Text.h"

@@ -1,4 +1,5 @@
-// Program entry of the setup wizard, and of the unattended installation (/silent).
+// The program's entry: reads the command line and hands the program to one of the two
+// faces of the installation run, the wizard or the unattended installation (/silent).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -6,6 +7,8 @@
 #include <memory>
 
 #include "engine/LoggedUi.h"
+#include "engine/RunChecks.h"
+#include "engine/udmInstaladorQel.h"
 #include "platform/CommonControls.h"
 #include "platform/Handles.h"
 #include "unattended/ProgramStart.h"
@@ -14,7 +17,6 @@
 #include "wizard/Instalador_NEW.h"
 #include "wizard/MessageDialog.h"
 #include "wizard/StartupFailure.h"
-#include "wizard/udmInstaladorQel.h"
 
 namespace {
 

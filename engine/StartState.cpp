@@ -1,4 +1,4 @@
-#include "wizard/StartState.h"
+#include "engine/StartState.h"
 
 #include "platform/FileSystem.h"
 
