@@ -17,6 +17,8 @@
 #include "engine/StagingFolder.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
+#include "platform/Handles.h"
+#include "platform/RunThread.h"
 #include "tests/integration/DatabaseFiles.h"
 #include "tests/integration/OtherProcess.h"
 #include "platform/FileOpSeam.h"
@@ -750,6 +752,73 @@ TEST_F(Run, ADatabaseFailureTheUpgradeDoesNotHandleLeavesTheWindowOpen) {
 
 bool Marked(const std::string& file) {
     return GetFileAttributesA((file + ":Zone.Identifier").c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The failure box of a run on a thread of its own, as the faces run it, and what the
+// install and staging folders held at that moment.
+class CaixaDeFalhaNaLinha : public ScriptedUi {
+public:
+    CaixaDeFalhaNaLinha(std::string pasta, std::string pastaTemporaria)
+        : pasta_(std::move(pasta)), programa_(pasta_ + "\\QEL.exe"), pastaTemporaria_(std::move(pastaTemporaria)) {}
+    void MostraFalha(const std::string& mensagem) override {
+        linha = GetCurrentThreadId();
+        // Nobody else may have the installed program, nor hold the staging folder.
+        UniqueHandle arquivo(CreateFileA(programa_.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                         FILE_ATTRIBUTE_NORMAL, nullptr));
+        programaLivre = static_cast<bool>(arquivo);
+        arquivo.reset();
+        // The run left the staging folder current, which holds it too: looked at from the
+        // folder above.
+        const std::string atual = fs::CurrentDir();
+        fs::ChangeDir(pasta_);
+        pastaLivre = MoveFileA(pastaTemporaria_.c_str(), (pastaTemporaria_ + "-movida").c_str()) &&
+                     MoveFileA((pastaTemporaria_ + "-movida").c_str(), pastaTemporaria_.c_str());
+        fs::ChangeDir(atual);
+        provisorios = Provisorios(pasta_);
+        ScriptedUi::MostraFalha(mensagem);
+    }
+    DWORD linha = 0;
+    bool programaLivre = false, pastaLivre = false;
+    std::vector<std::string> provisorios{"not asked"};
+
+private:
+    std::string pasta_, programa_, pastaTemporaria_;
+};
+
+// A failure the database step does not handle ends an update by an exception on the run's
+// own thread, while the installed program is held and the new one waits beside it, and
+// the staging folder is held: all of it is let go on that thread as the run unwinds,
+// before the failure box, and nothing stays behind when the thread has ended.
+TEST_F(Run, AFailureOnTheRunsThreadLetsGoOfWhatTheRunHeldBeforeTheFailureBox) {
+    MakeQelDatabase(target + "\\QEL.mdb", "3.1.9", true);
+    WriteFile(target + "\\QEL.exe", "programa antigo");
+    CaixaDeFalhaNaLinha caixa(target, temp + "\\InstQEL");
+    caixa.pasta = target;
+    caixa.tipoInstalacao = 1;
+    caixa.Responde(RespostaMensagem::Sim);
+    Desfecho desfecho = Desfecho::Concluida;
+    {
+        // The carry-over's first write into the staged database fails.
+        test::FailingSeam falha(fs::FileOp::Write, "QEL.mdb");
+        fs::ScopedFileOpSeam sob(falha);
+        RunThread linha(
+            [&] {
+                TdmInstalaQel modulo;  // the run's own, on its thread
+                desfecho = ExecutaInstalacao(estado, modulo, caixa);
+            },
+            nullptr, WM_APP);
+    }
+    EXPECT_EQ(desfecho, Desfecho::FalhaNoBanco);
+    ASSERT_NE(caixa.linha, 0u) << "no failure box";
+    EXPECT_NE(caixa.linha, GetCurrentThreadId()) << "shown from the run's thread";
+    EXPECT_TRUE(caixa.programaLivre) << "the installed program is still held";
+    EXPECT_TRUE(caixa.pastaLivre) << "the staging folder is still held";
+    EXPECT_TRUE(caixa.provisorios.empty()) << caixa.provisorios[0];
+    EXPECT_EQ(ReadFile(target + "\\QEL.exe"), "programa antigo");
+    UniqueHandle depois(CreateFileA((target + "\\QEL.exe").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    EXPECT_TRUE(depois);
+    EXPECT_TRUE(fs::DirectoryExists(temp + "\\InstQEL")) << "no cleanup after a failed carry-over";
 }
 
 TEST_F(Run, ARelativeFolderIsTheFullPathPageTwoShowedWhateverTheRunMakesCurrent) {
