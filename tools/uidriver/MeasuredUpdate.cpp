@@ -31,7 +31,9 @@ HWND WaitEnd(WizardSession& s, HWND animation, UpdateMeasure& m) {
             ClickAndTurnWheel(animation);
             m.clicked = true;
         }
-        Sleep(100);
+        // Often enough to see the short steps after the carry-over (the replacement, the
+        // last renames, the cleanup) before the completion message hides page 3's bar.
+        Sleep(20);
     }
 }
 

@@ -37,7 +37,7 @@ struct UpdateMeasure {
     double runMs = 0;               // how long that took
     long long carried = 0;          // rows of TB_ACOMPANHAMENTO the update carried
     std::size_t pictures = 0;       // different pictures the copy animation showed
-    // What page 3 showed, looked at every 100 ms: each step once, in order; the tables'
+    // What page 3 showed, looked at every 20 ms: each step once, in order; the tables'
     // rows; and the bar's positions, in order.
     std::vector<std::string> etapas;
     std::set<std::string> detalhes;
