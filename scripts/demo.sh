@@ -30,12 +30,8 @@ winpath() { printf 'Z:%s' "${1//\//\\}"; }
 echo "unattended update of the QEL 3.1.9 in $out/silent-3.1.9:"
 echo "  InstalaQEL.exe /silent /type=update /dir=$(winpath "$out/silent-3.1.9") /log=$(winpath "$out/silent-update.log")"
 silent=0
-# Windows gives every process a desktop for the run's hidden session window; Wine makes
-# windows only with a display, so without one the update gets a private virtual one.
-display=()
-[ -n "${DISPLAY:-}" ] || display=("$root/tools/with-xvfb.sh")
-"${display[@]}" "$root/tools/wine-run.sh" "$prefix" i686 "$(winpath "$out/medium/InstalaQEL.exe")" /silent \
-  /type=update "/dir=$(winpath "$out/silent-3.1.9")" "/log=$(winpath "$out/silent-update.log")" || silent=$?
+"$root/tools/wine-run.sh" "$prefix" i686 "$(winpath "$out/medium/InstalaQEL.exe")" /silent /type=update \
+  "/dir=$(winpath "$out/silent-3.1.9")" "/log=$(winpath "$out/silent-update.log")" || silent=$?
 # The prefix's Wine session ends with it: the wizard below gets a session with a display.
 WINEPREFIX="$prefix" wineserver -k 2>/dev/null || true
 # A Unix exit status keeps only the low 8 bits (3010 would read 194); the log has the code.

@@ -1,7 +1,7 @@
 #include "unattended/SessionWindow.h"
 
 #include "engine/SessionEnd.h"
-#include "platform/Failure.h"
+#include "platform/ErrorText.h"
 #include "platform/WindowCall.h"
 
 namespace qel {
@@ -19,20 +19,30 @@ JanelaDaSessao::JanelaDaSessao(UiPort& registro) : registro_(registro) {
         classe.lpfnWndProc = Proc;
         classe.hInstance = instancia;
         classe.lpszClassName = kClasse;
-        if (!RegisterClassA(&classe)) throw Failure("Cannot register the session window class");
+        RegisterClassA(&classe);
     }
     // Top-level (not message-only): only top-level windows are asked before the session ends.
     janela_ = CreateWindowExA(0, kClasse, "InstalaQEL", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr, instancia, this);
-    if (!janela_) throw Failure("Cannot create the session window");
+    if (!janela_) {
+        // Taken at once: making the log's text may change the thread's last error.
+        const DWORD erro = GetLastError();
+        registro_.Relata("Fim da sessão do Windows",
+                         "não será adiado: a janela oculta não pôde ser criada (" + text::SystemErrorText(erro, "InstalaQEL") + ")");
+        return;
+    }
     bloqueio_ = std::make_unique<SessionBlock>(janela_);
 }
 
 JanelaDaSessao::~JanelaDaSessao() {
     bloqueio_.reset();
-    DestroyWindow(janela_);
+    if (janela_) DestroyWindow(janela_);
 }
 
 void JanelaDaSessao::Executa(std::function<void()> trabalho) {
+    if (!janela_) {
+        RunThread execucao(std::move(trabalho), nullptr, 0);
+        return;  // its end waits for the thread
+    }
     emExecucao_ = true;
     {
         RunThread execucao(std::move(trabalho), janela_, kFimDaExecucao);
@@ -44,6 +54,7 @@ void JanelaDaSessao::Executa(std::function<void()> trabalho) {
 }
 
 void JanelaDaSessao::BloqueiaFimDaSessao() {
+    if (!janela_) return;
     CallOnWindowThread(janela_, [this] { qel::BloqueiaFimDaSessao(*bloqueio_); });
 }
 

@@ -17,16 +17,20 @@ namespace qel {
 class JanelaDaSessao {
 public:
     // Creates the window on the calling thread; `registro` gets what the log says about
-    // the end of the session. Throws when the window cannot be made.
+    // the end of the session. A window that cannot be made (no desktop to make it on) is
+    // told to the log, and the run then goes on without holding off the end of the session:
+    // what the run places is whole at every instant, so a session that ends is no loss.
     explicit JanelaDaSessao(UiPort& registro);
     ~JanelaDaSessao();
     JanelaDaSessao(const JanelaDaSessao&) = delete;
     JanelaDaSessao& operator=(const JanelaDaSessao&) = delete;
 
     // Runs `trabalho` on a thread of its own (RunThread) and handles this thread's
-    // messages until it has ended; the end of the session is let go again then.
+    // messages until it has ended (without the window: only waits for it); the end of the
+    // session is let go again then.
     void Executa(std::function<void()> trabalho);
-    // From the run's thread: holds off the end of the session until the run has ended.
+    // From the run's thread: holds off the end of the session until the run has ended
+    // (nothing without the window).
     void BloqueiaFimDaSessao();
 
     HWND Handle() const { return janela_; }
